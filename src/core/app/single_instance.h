@@ -1,0 +1,36 @@
+#pragma once
+// One running copy per user: the first start holds a lock file and listens on a local socket; a
+// later start finds the lock taken, asks the first one to show its window, and ends.
+#include <string>
+
+namespace kz::app {
+
+class SingleInstance {
+ public:
+  // `dir` ends in "/": the lock "kzMouse.lock" and the socket "kzMouse.sock" live there.
+  explicit SingleInstance(std::string dir);
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // True when this process is the first copy; it then listens for show requests.
+  bool TryAcquire();
+  // The listening socket (non-blocking) to watch for readability, or -1.
+  int ListenFd() const { return listenFd_; }
+  // Takes one waiting request; true when it asked for the window to be shown.
+  bool TakeShowRequest();
+
+  // Asks the running copy to show its window. False when none answers.
+  static bool AskFirstToShow(const std::string& dir);
+
+ private:
+  std::string dir_;
+  int lockFd_ = -1;
+  int listenFd_ = -1;
+};
+
+// A pipe that becomes readable when SIGTERM or SIGINT arrives, so the window program can close the
+// way its quit button does. Returns the read end (installed once per process).
+int InstallTerminationPipe();
+
+}  // namespace kz::app

@@ -1,0 +1,382 @@
+#include "store/database.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fcntl.h>
+#include <regex>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kz::store {
+namespace {
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+std::string QuoteName(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// Prepared statement that finalises itself.
+class Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
+      stmt_ = nullptr;
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() const { return stmt_; }
+
+  bool Bind(const std::vector<Value>& params) {
+    if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt_)) return false;
+    for (size_t i = 0; i < params.size(); ++i) {
+      int index = static_cast<int>(i) + 1;
+      int rc = std::visit(
+          [&](const auto& v) -> int {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::monostate>)
+              return sqlite3_bind_null(stmt_, index);
+            else if constexpr (std::is_same_v<T, long long>)
+              return sqlite3_bind_int64(stmt_, index, v);
+            else
+              return sqlite3_bind_text(stmt_, index, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+          },
+          params[i]);
+      if (rc != SQLITE_OK) return false;
+    }
+    return true;
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+Value ColumnValue(sqlite3_stmt* stmt, int column) {
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+      return std::monostate{};
+    case SQLITE_INTEGER:
+      return static_cast<long long>(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT:
+      return static_cast<long long>(sqlite3_column_double(stmt, column));
+    default: {
+      const unsigned char* text = sqlite3_column_text(stmt, column);
+      int size = sqlite3_column_bytes(stmt, column);
+      return std::string(text ? reinterpret_cast<const char*>(text) : "", static_cast<size_t>(size));
+    }
+  }
+}
+
+int TypeOfDeclared(const char* declared) {
+  if (!declared) return kTypeText;
+  std::string upper(declared);
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+  return upper.find("INT") != std::string::npos ? kTypeInteger : kTypeText;
+}
+
+long long AsInteger(const Value& value) {
+  if (auto p = std::get_if<long long>(&value)) return *p;
+  if (auto s = std::get_if<std::string>(&value)) {
+    try {
+      return std::stoll(*s);
+    } catch (...) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
+std::string AsText(const Value& value) {
+  if (auto p = std::get_if<long long>(&value)) return std::to_string(*p);
+  if (auto s = std::get_if<std::string>(&value)) return *s;
+  return std::string();
+}
+
+}  // namespace
+
+// ---- Database ----
+
+Database::~Database() { Close(); }
+
+bool Database::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  // Create the file ourselves so it never exists with wider permissions than the owner's.
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    lastError_ = "cannot open " + path;
+    return false;
+  }
+  ::close(fd);
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    lastError_ = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    return false;
+  }
+  sqlite3_busy_timeout(db, 5000);
+  sqlite3_extended_result_codes(db, 1);
+  // Reading the schema proves the file is a database and not some other file under that name.
+  if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    lastError_ = sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return false;
+  }
+  db_ = db;
+  lastError_.clear();
+  return true;
+}
+
+void Database::Close() {
+  if (db_) sqlite3_close(db_);
+  db_ = nullptr;
+}
+
+bool Database::Execute(const std::string& sql, const std::vector<Value>& params) {
+  if (!db_) {
+    lastError_ = "database not open";
+    return false;
+  }
+  Statement stmt(db_, sql);
+  if (!stmt.get()) {
+    lastError_ = sqlite3_errmsg(db_);
+    return false;
+  }
+  if (!stmt.Bind(params)) {
+    lastError_ = "parameter count does not match: " + sql;
+    return false;
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    lastError_ = sqlite3_errmsg(db_);
+    return false;
+  }
+  return true;
+}
+
+bool Database::BeginTransaction() { return Execute("BEGIN"); }
+bool Database::CommitTransaction() { return Execute("COMMIT"); }
+bool Database::RollbackTransaction() { return Execute("ROLLBACK"); }
+
+long long Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+
+// ---- Recordset ----
+
+bool Recordset::Open(const std::string& source, const std::vector<Value>& params) {
+  Close();
+  static const std::regex bareTable(R"(^\s*([A-Za-z_][A-Za-z0-9_]*)\s*$)");
+  static const std::regex selectAll(R"(^\s*select\s+\*\s+from\s+([A-Za-z_][A-Za-z0-9_]*)(\s+where\s[\s\S]*|\s+order\s[\s\S]*)?\s*$)",
+                                    std::regex::icase);
+  std::smatch match;
+  std::string sql = source;
+  if (std::regex_match(source, match, bareTable)) {
+    table_ = match[1];
+    sql = "select * from " + QuoteName(table_);
+  } else if (std::regex_match(source, match, selectAll)) {
+    table_ = match[1];
+  }
+  if (!db_.IsOpen()) {
+    db_.SetLastError("database not open");
+    return false;
+  }
+  Statement stmt(db_.Handle(), sql);
+  if (!stmt.get()) {
+    db_.SetLastError(sqlite3_errmsg(db_.Handle()));
+    table_.clear();
+    return false;
+  }
+  if (!stmt.Bind(params)) {
+    db_.SetLastError("parameter count does not match: " + sql);
+    table_.clear();
+    return false;
+  }
+  int count = sqlite3_column_count(stmt.get());
+  for (int i = 0; i < count; ++i)
+    columns_.push_back({sqlite3_column_name(stmt.get(), i), TypeOfDeclared(sqlite3_column_decltype(stmt.get(), i))});
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    std::vector<Value> row;
+    row.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) row.push_back(ColumnValue(stmt.get(), i));
+    rows_.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) {
+    db_.SetLastError(sqlite3_errmsg(db_.Handle()));
+    Close();
+    return false;
+  }
+  if (FieldIndex("ID") < 0) table_.clear();  // rows without their key cannot be written back
+  open_ = true;
+  current_ = 0;
+  return true;
+}
+
+void Recordset::Close() {
+  open_ = false;
+  table_.clear();
+  columns_.clear();
+  rows_.clear();
+  current_ = 0;
+  mode_ = Mode::None;
+  pending_.clear();
+  changed_.clear();
+}
+
+std::string Recordset::GetFieldName(int position) const {
+  if (position < 0 || position >= GetFieldCount()) return std::string();
+  return columns_[static_cast<size_t>(position)].name;
+}
+
+bool Recordset::GetFieldInfo(int position, FieldInfo& info) const {
+  if (position < 0 || position >= GetFieldCount()) return false;
+  info = columns_[static_cast<size_t>(position)];
+  return true;
+}
+
+int Recordset::FieldIndex(const std::string& name) const {
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (EqualsNoCase(columns_[i].name, name)) return static_cast<int>(i);
+  return -1;
+}
+
+const std::vector<Value>* Recordset::CurrentRow() const {
+  if (mode_ != Mode::None) return &pending_;
+  return current_ < rows_.size() ? &rows_[current_] : nullptr;
+}
+
+Value Recordset::GetValue(int position) const {
+  const auto* row = CurrentRow();
+  if (!row || position < 0 || position >= GetFieldCount()) return std::monostate{};
+  return (*row)[static_cast<size_t>(position)];
+}
+
+bool Recordset::GetFieldValue(int position, long long& value) const {
+  value = 0;
+  if (!CurrentRow() || position < 0 || position >= GetFieldCount()) return false;
+  value = AsInteger(GetValue(position));
+  return true;
+}
+
+bool Recordset::GetFieldValue(int position, int& value) const {
+  long long wide = 0;
+  bool ok = GetFieldValue(position, wide);
+  value = static_cast<int>(wide);
+  return ok;
+}
+
+bool Recordset::GetFieldValue(int position, std::string& value) const {
+  value.clear();
+  if (!CurrentRow() || position < 0 || position >= GetFieldCount()) return false;
+  value = AsText(GetValue(position));
+  return true;
+}
+
+bool Recordset::GetFieldValue(const std::string& name, long long& value) const {
+  return GetFieldValue(FieldIndex(name), value);
+}
+bool Recordset::GetFieldValue(const std::string& name, int& value) const {
+  return GetFieldValue(FieldIndex(name), value);
+}
+bool Recordset::GetFieldValue(const std::string& name, std::string& value) const {
+  return GetFieldValue(FieldIndex(name), value);
+}
+
+bool Recordset::AddNew() {
+  if (!open_ || table_.empty()) return false;
+  mode_ = Mode::Adding;
+  pending_.assign(columns_.size(), std::monostate{});
+  changed_.assign(columns_.size(), false);
+  return true;
+}
+
+bool Recordset::Edit() {
+  if (!open_ || table_.empty() || current_ >= rows_.size()) return false;
+  mode_ = Mode::Editing;
+  pending_ = rows_[current_];
+  changed_.assign(columns_.size(), false);
+  return true;
+}
+
+bool Recordset::SetFieldValue(int position, const Value& value) {
+  if (mode_ == Mode::None || position < 0 || position >= GetFieldCount()) return false;
+  if (EqualsNoCase(columns_[static_cast<size_t>(position)].name, "ID")) return false;  // the key is the store's
+  pending_[static_cast<size_t>(position)] = value;
+  changed_[static_cast<size_t>(position)] = true;
+  return true;
+}
+
+bool Recordset::SetFieldValue(const std::string& name, const Value& value) {
+  return SetFieldValue(FieldIndex(name), value);
+}
+
+void Recordset::CancelUpdate() {
+  mode_ = Mode::None;
+  pending_.clear();
+  changed_.clear();
+}
+
+bool Recordset::Update() {
+  if (mode_ == Mode::None) return false;
+  std::vector<Value> params;
+  std::string names;
+  std::string sql;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (!changed_[i]) continue;
+    if (!names.empty()) names += ",";
+    names += mode_ == Mode::Adding ? QuoteName(columns_[i].name) : QuoteName(columns_[i].name) + "=?";
+    params.push_back(pending_[i]);
+  }
+  int idColumn = FieldIndex("ID");
+  if (mode_ == Mode::Adding) {
+    if (params.empty()) {
+      sql = "insert into " + QuoteName(table_) + " default values";
+    } else {
+      std::string marks;
+      for (size_t i = 0; i < params.size(); ++i) marks += i ? ",?" : "?";
+      sql = "insert into " + QuoteName(table_) + " (" + names + ") values (" + marks + ")";
+    }
+  } else {
+    if (params.empty()) {
+      CancelUpdate();
+      return true;
+    }
+    sql = "update " + QuoteName(table_) + " set " + names + " where ID=?";
+    params.push_back(rows_[current_][static_cast<size_t>(idColumn)]);
+  }
+  if (!db_.Execute(sql, params)) return false;  // the pending row stays for another try or a cancel
+  if (mode_ == Mode::Adding) {
+    // Read the stored row back so that defaults and the new key are visible.
+    Recordset stored(db_);
+    if (stored.Open("select * from " + QuoteName(table_) + " where ID=?", {db_.LastInsertId()}) &&
+        stored.GetRecordCount() == 1 && stored.columns_.size() == columns_.size()) {
+      rows_.push_back(stored.rows_[0]);
+    } else {
+      pending_[static_cast<size_t>(idColumn)] = db_.LastInsertId();
+      rows_.push_back(pending_);
+    }
+    current_ = rows_.size() - 1;
+  } else {
+    rows_[current_] = pending_;
+  }
+  CancelUpdate();
+  return true;
+}
+
+std::string IntToStr(long long value) { return std::to_string(value); }
+
+}  // namespace kz::store

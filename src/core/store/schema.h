@@ -1,0 +1,36 @@
+#pragma once
+// The local database file: where it lives, how it is made, its tables and its one migration.
+#include <string>
+
+#include "store/database.h"
+
+namespace kz::store {
+
+inline constexpr const char* kDatabaseFileName = "kzdb.mdb";
+
+// The process-wide connection, owned by the user-interface thread.
+Database& Db();
+
+// Moves an old "kzdb.mdb" from the program folder into the data folder (the program folder's copy
+// wins), creates the database when the data folder has none, and opens `db` on it. On failure the
+// user has been told (ShowMessage) and false is returned.
+bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& programDir);
+
+// Makes a new database file at `path` (any file there is replaced) with the tables of schema "1.0"
+// and the seed row of kz_global. False when the file cannot be made.
+bool CreateDatabase(const std::string& path, const std::string& softwareVersion, const std::string& firmwareVersion);
+
+// Brings a "1.0" schema to "1.1" in one transaction; on failure nothing changes and it runs again
+// next time. False on failure.
+bool Migrate(Database& db);
+
+// A new random identifier in the text form "{%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X}".
+std::string NewGuidText();
+
+// Statements of the schema, in the order they run (exposed for tests).
+extern const char* const kCreateStatements[];
+extern const int kCreateStatementCount;
+extern const char* const kMigrateStatements[];
+extern const int kMigrateStatementCount;
+
+}  // namespace kz::store

@@ -1,0 +1,74 @@
+#include "gui/app/gui_app.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <memory>
+#include <unistd.h>
+
+#include "gui/app/main_window_host.h"
+#include "app/notify.h"
+#include "app/single_instance.h"
+#include "app/startup.h"
+
+namespace kzgui {
+namespace {
+
+int gArgc = 0;
+char** gArgv = nullptr;
+
+// The window system starts only when the main window is due (a second start or an update hand-off
+// never needs it), or earlier when a message box has to be shown.
+QApplication& EnsureApplication() {
+  static std::unique_ptr<QApplication> app;
+  if (!QApplication::instance()) {
+    app = std::make_unique<QApplication>(gArgc, gArgv);
+    QApplication::setApplicationName("kzMouse");
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  return *static_cast<QApplication*>(QApplication::instance());
+}
+
+void RunMainWindow(kz::app::SingleInstance& instance, const std::string& commandLine) {
+  QApplication& app = EnsureApplication();
+  std::unique_ptr<QWidget> window = CreateMainWindow(commandLine);
+
+  QSocketNotifier showNotifier(instance.ListenFd(), QSocketNotifier::Read);
+  showNotifier.setEnabled(instance.ListenFd() >= 0);
+  QObject::connect(&showNotifier, &QSocketNotifier::activated, [&] {
+    if (instance.TakeShowRequest()) ShowMainWindow(window.get());
+  });
+
+  int termFd = kz::app::InstallTerminationPipe();
+  QSocketNotifier termNotifier(termFd, QSocketNotifier::Read);
+  termNotifier.setEnabled(termFd >= 0);
+  QObject::connect(&termNotifier, &QSocketNotifier::activated, [&] {
+    char drain[16];
+    while (::read(termFd, drain, sizeof drain) > 0) {
+    }
+    app.quit();  // the same end as the quit button: the window closes, then shutdown runs
+  });
+
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { window->close(); });
+  app.exec();
+  window.reset();
+}
+
+}  // namespace
+
+int RunGuiApplication(int argc, char** argv) {
+  gArgc = argc;
+  gArgv = argv;
+  kz::SetMessageHandler([](const std::string& text) {
+    EnsureApplication();
+    QMessageBox::information(nullptr, "KZ Mouse", QString::fromStdString(text));
+  });
+  std::vector<std::string> args(argv, argv + argc);
+  const std::string commandLine = kz::app::CommandLineOf(args);
+  kz::app::StartupHooks hooks;
+  hooks.runMainWindow = [&](kz::app::SingleInstance& instance) { RunMainWindow(instance, commandLine); };
+  return kz::app::RunApplication(args, hooks);
+}
+
+}  // namespace kzgui

@@ -1,0 +1,57 @@
+#pragma once
+// Shared helpers of the tests: a temporary folder that removes itself, environment overrides that
+// restore themselves, and file reading.
+#include <string>
+#include <vector>
+
+namespace kztest {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // Ends in "/".
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets (or with nullptr unsets) an environment variable for the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+// Points XDG_DATA_HOME, XDG_STATE_HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR into one temporary
+// folder for the scope, so a test never touches the real home.
+class ScopedXdg {
+ public:
+  ScopedXdg();
+  const TempDir& root() const { return root_; }
+  std::string dataDir() const { return root_.path() + "data/kzMouse/"; }
+
+ private:
+  TempDir root_;
+  ScopedEnv data_, state_, config_, runtime_;
+};
+
+std::string ReadAll(const std::string& path);
+std::vector<std::string> ReadLines(const std::string& path);
+void WriteAll(const std::string& path, const std::string& content);
+// Folder of the build (KZ_BINARY_DIR from CTest, else the current folder), ending in "/".
+std::string BinaryDir();
+std::string SourceDir();
+
+}  // namespace kztest
