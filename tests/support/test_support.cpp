@@ -84,3 +84,72 @@ std::string BinaryDir() { return DirFromEnv("KZ_BINARY_DIR"); }
 std::string SourceDir() { return DirFromEnv("KZ_SOURCE_DIR"); }
 
 }  // namespace kztest
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace kztest {
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                           const std::string& outputPath) {
+  std::vector<std::string> envCopy;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    bool overridden = false;
+    for (const auto& extra : env)
+      if (entry.substr(0, entry.find('=') + 1) == extra.substr(0, extra.find('=') + 1)) overridden = true;
+    if (!overridden) envCopy.push_back(entry);
+  }
+  for (const auto& extra : env)
+    if (extra.back() != '=') envCopy.push_back(extra);  // "NAME=" removes NAME
+  std::vector<char*> args, envp;
+  std::vector<std::string> argvCopy = argv;
+  for (auto& a : argvCopy) args.push_back(a.data());
+  args.push_back(nullptr);
+  for (auto& e : envCopy) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!outputPath.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  }
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0) pid_ = pid;
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+ChildProcess::~ChildProcess() {
+  if (Running()) {
+    ::kill(pid_, SIGKILL);
+    Wait(5);
+  }
+}
+
+int ChildProcess::Wait(double seconds) {
+  if (pid_ <= 0) return -1;
+  if (status_ >= 0) return status_;
+  for (int i = 0; i <= static_cast<int>(seconds * 100); ++i) {
+    int status = 0;
+    pid_t r = ::waitpid(pid_, &status, WNOHANG);
+    if (r == pid_) {
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return status_;
+    }
+    if (r < 0) return -1;
+    ::usleep(10000);
+  }
+  return -1;
+}
+
+bool ChildProcess::Running() { return pid_ > 0 && Wait(0) < 0; }
+
+void ChildProcess::Signal(int signal) {
+  if (Running()) ::kill(pid_, signal);
+}
+
+}  // namespace kztest

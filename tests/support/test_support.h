@@ -55,3 +55,44 @@ std::string BinaryDir();
 std::string SourceDir();
 
 }  // namespace kztest
+
+namespace kztest {
+
+// A program started by a test; killed (SIGKILL) if still running when the object goes.
+class ChildProcess {
+ public:
+  // Starts argv[0] with argv and the current environment plus `env` ("NAME=value" entries).
+  // Standard output and error go to `outputPath` when given.
+  ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+               const std::string& outputPath = "");
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  int pid() const { return pid_; }
+  // Waits up to `seconds` for the end; returns the exit code, 128+signal, or -1 when still running.
+  int Wait(double seconds);
+  bool Running();
+  void Signal(int signal);
+
+ private:
+  int pid_ = -1;
+  int status_ = -1;
+};
+
+// Polls `condition` every 20 ms for up to `seconds`; true as soon as it holds.
+template <typename F>
+bool WaitFor(F condition, double seconds);
+
+}  // namespace kztest
+
+#include <unistd.h>
+template <typename F>
+bool kztest::WaitFor(F condition, double seconds) {
+  for (int i = 0; i < static_cast<int>(seconds * 50); ++i) {
+    if (condition()) return true;
+    ::usleep(20000);
+  }
+  return condition();
+}

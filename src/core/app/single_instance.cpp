@@ -55,18 +55,23 @@ bool SingleInstance::TryAcquire() {
     lockFd_ = -1;
     return false;
   }
+  return true;
+}
+
+bool SingleInstance::Listen() {
+  if (lockFd_ < 0 || listenFd_ >= 0) return listenFd_ >= 0;
   // The lock is ours, so any socket file left there is stale.
   std::string socketPath = dir_ + "kzMouse.sock";
   ::unlink(socketPath.c_str());
   sockaddr_un address;
-  if (!SocketAddress(socketPath, address)) return true;
+  if (!SocketAddress(socketPath, address)) return false;
   listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (listenFd_ >= 0 && (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
                          ::listen(listenFd_, 4) != 0)) {
     ::close(listenFd_);
     listenFd_ = -1;
   }
-  return true;
+  return listenFd_ >= 0;
 }
 
 bool SingleInstance::TakeShowRequest() {

@@ -13,8 +13,11 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // True when this process is the first copy; it then listens for show requests.
+  // True when this process is the first copy.
   bool TryAcquire();
+  // Starts taking show requests; called once the window exists, so a start that comes while the
+  // first copy is still starting finds nobody to ask and simply ends.
+  bool Listen();
   // The listening socket (non-blocking) to watch for readability, or -1.
   int ListenFd() const { return listenFd_; }
   // Takes one waiting request; true when it asked for the window to be shown.

@@ -17,13 +17,14 @@ namespace {
 
 int gArgc = 0;
 char** gArgv = nullptr;
+// Destroyed before main returns: Qt must not be torn down by static destructors.
+std::unique_ptr<QApplication> gApp;
 
 // The window system starts only when the main window is due (a second start or an update hand-off
 // never needs it), or earlier when a message box has to be shown.
 QApplication& EnsureApplication() {
-  static std::unique_ptr<QApplication> app;
   if (!QApplication::instance()) {
-    app = std::make_unique<QApplication>(gArgc, gArgv);
+    gApp = std::make_unique<QApplication>(gArgc, gArgv);
     QApplication::setApplicationName("kzMouse");
     QApplication::setQuitOnLastWindowClosed(false);
   }
@@ -33,6 +34,7 @@ QApplication& EnsureApplication() {
 void RunMainWindow(kz::app::SingleInstance& instance, const std::string& commandLine) {
   QApplication& app = EnsureApplication();
   std::unique_ptr<QWidget> window = CreateMainWindow(commandLine);
+  instance.Listen();
 
   QSocketNotifier showNotifier(instance.ListenFd(), QSocketNotifier::Read);
   showNotifier.setEnabled(instance.ListenFd() >= 0);
@@ -68,7 +70,10 @@ int RunGuiApplication(int argc, char** argv) {
   const std::string commandLine = kz::app::CommandLineOf(args);
   kz::app::StartupHooks hooks;
   hooks.runMainWindow = [&](kz::app::SingleInstance& instance) { RunMainWindow(instance, commandLine); };
-  return kz::app::RunApplication(args, hooks);
+  int code = kz::app::RunApplication(args, hooks);
+  kz::SetMessageHandler(nullptr);
+  gApp.reset();
+  return code;
 }
 
 }  // namespace kzgui

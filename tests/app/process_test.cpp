@@ -1,0 +1,133 @@
+// The window program as a whole process: started under the offscreen platform with its own XDG
+// folders, stopped by signals, started twice, handed over to the updater.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+#include "app/paths.h"
+#include "store/database.h"
+#include "store/schema.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::string ProgramPath() { return kztest::BinaryDir() + "kzMouse"; }
+
+struct ProcessFixture : ::testing::Test {
+  kztest::TempDir root;
+
+  void SetUp() override {
+    if (!kz::paths::FileExists(ProgramPath())) GTEST_SKIP() << "kzMouse is not built (KZ_BUILD_GUI=OFF)";
+    for (const char* sub : {"data", "state", "config", "run"}) ::mkdir((root / sub).c_str(), 0700);
+  }
+
+  std::vector<std::string> Env(const std::string& dataSub = "data") const {
+    return {"XDG_DATA_HOME=" + root / dataSub, "XDG_STATE_HOME=" + root / "state",
+            "XDG_CONFIG_HOME=" + root / "config", "XDG_RUNTIME_DIR=" + root / "run", "QT_QPA_PLATFORM=offscreen",
+            "KZMOUSE_DEVICE=sim"};
+  }
+  std::string Db(const std::string& dataSub = "data") const { return root / (dataSub + "/kzMouse/kzdb.mdb"); }
+
+  // The program is up once it listens for show requests.
+  bool Listening() const { return ::access((root / "run/kzMouse.sock").c_str(), F_OK) == 0; }
+
+  std::string Query(const std::string& sql) const {
+    kz::store::Database db;
+    EXPECT_TRUE(db.Open(Db()));
+    kz::store::Recordset rs(db);
+    EXPECT_TRUE(rs.Open(sql));
+    std::string text;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+      std::string v;
+      rs.GetFieldValue(0, v);
+      text += (text.empty() ? "" : ",") + v;
+    }
+    return text;
+  }
+};
+
+TEST_F(ProcessFixture, SigtermShutsDownLikeQuitAndRemembersUserAndProfile) {
+  // Two users, the remembered one on profile 3: at exit every row gets profile 3.
+  ::mkdir((root / "data/kzMouse").c_str(), 0700);
+  ASSERT_TRUE(kz::store::CreateDatabase(Db(), "1.17", "0.3"));
+  {
+    kz::store::Database db;
+    ASSERT_TRUE(db.Open(Db()));
+    ASSERT_TRUE(kz::store::Migrate(db));
+    ASSERT_TRUE(db.Execute("update kz_global set last_user=?", {std::string("O'Neil")}));
+    ASSERT_TRUE(db.Execute("insert into kz_user(user_name,profile_active) values ('O''Neil',3),('CommonUser',5)"));
+  }
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    kztest::ChildProcess app({ProgramPath(), "--simulate"}, Env(), root / "out.txt");
+    ASSERT_TRUE(kztest::WaitFor([&] { return Listening(); }, 30)) << kztest::ReadAll(root / "out.txt");
+    app.Signal(signal);
+    EXPECT_EQ(app.Wait(30), 0) << kztest::ReadAll(root / "out.txt");
+    EXPECT_EQ(Query("select last_user from kz_global"), "O'Neil");
+    EXPECT_EQ(Query("select profile_active from kz_user order by ID"), "3,3");
+    EXPECT_FALSE(Listening()) << "the socket is removed at exit";
+  }
+}
+
+TEST_F(ProcessFixture, FreshStartCreatesEverythingAndASecondStartLeavesAtOnce) {
+  kztest::ChildProcess first({ProgramPath(), "/hide"}, Env(), root / "out.txt");
+  ASSERT_TRUE(kztest::WaitFor([&] { return Listening(); }, 30)) << kztest::ReadAll(root / "out.txt");
+  EXPECT_EQ(Query("select kz_ver || '|' || hard_ver || '|' || db_ver || '|' || last_user from kz_global"),
+            "1.17|0.3|1.1|");
+  EXPECT_EQ(Query("select user_name || '|' || profile_active || '|' || sync_last from kz_user"), "CommonUser|1|0");
+  EXPECT_EQ(Query("select count(*) from sqlite_master where type='table' and name<>'sqlite_sequence'"), "6");
+  auto autostart = kztest::ReadAll(root / "config/autostart/kzMouse.desktop");
+  EXPECT_NE(autostart.find(" /hide\n"), std::string::npos) << autostart;
+
+  // The second start shares the lock folder but has a data folder of its own: had it gone past
+  // the single-instance test it would have made a database there.
+  ::mkdir((root / "data2").c_str(), 0700);
+  kztest::ChildProcess second({ProgramPath()}, Env("data2"), root / "out2.txt");
+  EXPECT_EQ(second.Wait(20), 0) << kztest::ReadAll(root / "out2.txt");
+  EXPECT_FALSE(kz::paths::FileExists(Db("data2")));
+  EXPECT_TRUE(first.Running());
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Wait(30), 0);
+}
+
+// A copy of the program in a folder of its own, so its program folder can hold updater files.
+struct HandoffFixture : ProcessFixture {
+  std::string program;
+  std::string marker;
+  void SetUp() override {
+    ProcessFixture::SetUp();
+    if (IsSkipped()) return;
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root: the hand-off asks for raised rights otherwise";
+    program = root / "program/";
+    ::mkdir(program.c_str(), 0755);
+    ASSERT_TRUE(kz::paths::CopyFileOver(ProgramPath(), program + "kzMouse"));
+    marker = root / "updater-ran";
+  }
+  void WriteUpdater(const std::string& name, const std::string& word) {
+    kztest::WriteAll(program + name, "#!/bin/sh\necho " + word + " > '" + marker + "'\n");
+    ::chmod((program + name).c_str(), 0755);
+  }
+};
+
+TEST_F(HandoffFixture, PendingUpdaterReplacesTheOldOneWithoutShowingAWindow) {
+  WriteUpdater("kz_update", "old");
+  WriteUpdater("kz_update_new", "new");
+  kztest::ChildProcess app({program + "kzMouse"}, Env(), root / "out.txt");
+  EXPECT_EQ(app.Wait(30), 0) << kztest::ReadAll(root / "out.txt");
+  EXPECT_TRUE(kztest::WaitFor([&] { return kztest::ReadAll(marker) == "new\n"; }, 10));
+  EXPECT_FALSE(kz::paths::FileExists(program + "kz_update_new"));
+  EXPECT_FALSE(kz::paths::FileExists(Db())) << "start-up ended before the database";
+  EXPECT_TRUE(kz::paths::FileExists(root / "config/autostart/kzMouse.desktop"));
+}
+
+TEST_F(HandoffFixture, UpdateArgumentAnywhereStartsTheUpdaterAndEnds) {
+  WriteUpdater("kz_update", "started");
+  kztest::ChildProcess app({program + "kzMouse", "xupdatex"}, Env(), root / "out.txt");
+  EXPECT_EQ(app.Wait(30), 0) << kztest::ReadAll(root / "out.txt");
+  EXPECT_TRUE(kztest::WaitFor([&] { return kztest::ReadAll(marker) == "started\n"; }, 10));
+  EXPECT_FALSE(kz::paths::FileExists(Db()));
+  EXPECT_FALSE(kz::paths::FileExists(root / "config/autostart/kzMouse.desktop")) << "nothing past the hand-off ran";
+}
+
+}  // namespace
