@@ -142,6 +142,8 @@ int HIDM_GetErrorDescript(int code, char* text, int capacity) {
   return static_cast<int>(length);
 }
 
+int LastHidError() { return lastErrorCode; }
+
 void HIDM_Uninit() {
   std::lock_guard lock(Lib().mutex);
   if (Lib().open) Lib().open->Close();

@@ -81,4 +81,8 @@ int HIDM_GetErrorDescript(int code, char* text, int capacity);
 // Closes the connection (wakes a blocked HIDM_Read). Safe to call when nothing is open.
 void HIDM_Uninit();
 
+// The code of the calling thread's last failed HIDM_* call (0 before any failure), for callers that
+// only got a success flag (SendCommandText) and want to tell the user why.
+int LastHidError();
+
 }  // namespace kz::device

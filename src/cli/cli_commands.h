@@ -1,0 +1,59 @@
+#pragma once
+// The command table of kzmousectl. Each source file of the tool registers its commands with a
+// namespace-scope
+//
+//   static const bool registered = kz::cli::RegisterCommand({"name", "ARGS", "summary", &Run});
+//
+// and main.cpp dispatches to them. A command gets the arguments after its name (global options
+// such as --simulate already removed) and returns the process exit code.
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kz::device {
+class SimulatedMouse;
+}
+
+namespace kz::cli {
+
+// Exit codes shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;     // anything else that went wrong
+inline constexpr int kExitUsage = 2;       // bad command line
+inline constexpr int kExitNoMouse = 3;     // no mouse present
+inline constexpr int kExitWriteFailed = 4; // the mouse did not take a command
+inline constexpr int kExitNoReport = 5;    // no status report came back
+
+struct Invocation {
+  std::vector<std::string> args;  // after the command name
+  bool simulate = false;          // --simulate or KZMOUSE_DEVICE=sim
+  // The in-process simulated mouse when simulating (its state is kept in a file across runs).
+  std::shared_ptr<device::SimulatedMouse> simulatedMouse;
+  std::ostream* out = nullptr;
+  std::ostream* err = nullptr;
+};
+
+struct Command {
+  std::string name;
+  std::string usage;    // the arguments, e.g. "[--json]" or "TEXT"
+  std::string summary;  // one line
+  std::function<int(const Invocation&)> run;
+};
+
+// Adds a command; false when the name is taken (the first one stays).
+bool RegisterCommand(Command command);
+// The registered commands in name order.
+std::vector<Command> Commands();
+const Command* FindCommand(const std::string& name);
+
+// Helpers for commands.
+// Removes `flag` from args; true when it was there.
+bool TakeFlag(std::vector<std::string>& args, const std::string& flag);
+// "kzmousectl: " + text on the error stream; returns `code`.
+int Fail(const Invocation& call, int code, const std::string& text);
+// The description of the calling thread's last HID failure.
+std::string LastHidErrorText();
+
+}  // namespace kz::cli
