@@ -1,0 +1,50 @@
+#include "macro/macro_store.h"
+
+#include <algorithm>
+
+namespace kz::macro {
+
+int PlaysOf(long long macroRepeat, long long repeatSel) {
+  if (repeatSel == 0) return 1;
+  return static_cast<int>(std::clamp<long long>(macroRepeat, kMinPlays, kMaxPlays));
+}
+
+DeviceMacro LoadMacroForDevice(store::Database& db, const std::string& macroGuid) {
+  DeviceMacro macro;
+  store::Recordset rs(db);
+  if (!rs.Open("select * from macro_set_detail2 where macro_guid=?", {macroGuid}) || rs.GetRecordCount() == 0)
+    return macro;
+  rs.MoveFirst();
+  std::string value;
+  rs.GetFieldValue(kColMacroValue, value);
+  long long repeat = 1, repeatSel = 0;
+  // A NULL repeat count stands for the column default of 1.
+  if (!std::holds_alternative<std::monostate>(rs.GetValue(kColMacroRepeat))) rs.GetFieldValue(kColMacroRepeat, repeat);
+  rs.GetFieldValue(kColRepeatSel, repeatSel);
+  macro.found = true;
+  macro.events = ParseMacroValue(value);
+  macro.plays = PlaysOf(repeat, repeatSel);
+  return macro;
+}
+
+std::string MacroNameOf(store::Database& db, const std::string& macroGuid) {
+  store::Recordset rs(db);
+  std::string name;
+  if (rs.Open("select * from macro_set_detail2 where macro_guid=?", {macroGuid}) && rs.GetRecordCount() > 0) {
+    rs.MoveFirst();
+    rs.GetFieldValue(kColMacroName, name);
+  }
+  return name;
+}
+
+std::string MacroGuidOfId(store::Database& db, long long macroId) {
+  store::Recordset rs(db);
+  std::string guid;
+  if (rs.Open("select * from macro_set_detail2 where ID=?", {macroId}) && rs.GetRecordCount() > 0) {
+    rs.MoveFirst();
+    rs.GetFieldValue(kColMacroGuid, guid);
+  }
+  return guid;
+}
+
+}  // namespace kz::macro
