@@ -1,0 +1,27 @@
+#include "settings/profile_key.h"
+
+#include <algorithm>
+
+#include "app/app_state.h"
+
+namespace kz::settings {
+
+ProfileKey ActiveProfileKey() { return {App().userName, App().activeProfile}; }
+
+std::optional<long long> IntColumn(const store::Recordset& rs, const std::string& name) {
+  int position = rs.FieldIndex(name);
+  if (position < 0) return std::nullopt;
+  store::Value value = rs.GetValue(position);
+  if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
+  long long number = 0;
+  rs.GetFieldValue(position, number);
+  return number;
+}
+
+int IntColumnIn(const store::Recordset& rs, const std::string& name, int fallback, int low, int high) {
+  std::optional<long long> value = IntColumn(rs, name);
+  if (!value) return fallback;
+  return static_cast<int>(std::clamp<long long>(*value, low, high));
+}
+
+}  // namespace kz::settings

@@ -1,0 +1,24 @@
+#pragma once
+// Which main2 row a settings model reads and writes, and small helpers for its columns.
+#include <optional>
+#include <string>
+
+#include "store/database.h"
+
+namespace kz::settings {
+
+struct ProfileKey {
+  std::string user;
+  int profile = 1;
+};
+
+// The current user and active profile of the process (App()).
+ProfileKey ActiveProfileKey();
+
+// An integer column of the current row, or nothing when the column is missing or NULL. A row
+// made by another page holds NULL in the columns this page owns until it saves.
+std::optional<long long> IntColumn(const store::Recordset& rs, const std::string& name);
+// The column's value brought into [low, high], or `fallback` when it is NULL or missing.
+int IntColumnIn(const store::Recordset& rs, const std::string& name, int fallback, int low, int high);
+
+}  // namespace kz::settings
