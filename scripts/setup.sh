@@ -10,7 +10,7 @@ PACKAGES=(
   libcurl4-openssl-dev libjsoncpp-dev libminizip-dev zlib1g-dev libssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth x11-utils
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <memory>
+#include <cstdlib>
 #include <unistd.h>
 
 #include "gui/app/main_window_host.h"
@@ -67,6 +68,9 @@ int RunGuiApplication(int argc, char** argv) {
     QMessageBox::information(nullptr, "KZ Mouse", QString::fromStdString(text));
   });
   std::vector<std::string> args(argv, argv + argc);
+  // The simulated mouse stands in for the real one everywhere below the window.
+  for (const auto& arg : args)
+    if (arg == "--simulate") ::setenv("KZMOUSE_DEVICE", "sim", 1);
   const std::string commandLine = kz::app::CommandLineOf(args);
   kz::app::StartupHooks hooks;
   hooks.runMainWindow = [&](kz::app::SingleInstance& instance) { RunMainWindow(instance, commandLine); };
