@@ -1,0 +1,149 @@
+#include "settings/button_model.h"
+
+#include "app/log.h"
+#include "macro/macro_event.h"
+#include "macro/macro_store.h"
+#include "settings/key_codes.h"
+#include "store/users.h"
+
+namespace kz::settings {
+namespace {
+
+std::string Column(int number, const char* suffix) { return "btn" + std::to_string(number) + suffix; }
+
+}  // namespace
+
+ButtonModel::ButtonModel(store::Database& db, DeviceLink link) : db_(db), link_(std::move(link)) { ResetToDefaults(); }
+
+void ButtonModel::SetSlots(const ButtonSlots& slots) {
+  slots_ = slots;
+  for (ButtonSlot& slot : slots_) slot.modifiers &= kModifierMask;
+  RefreshCaptions();
+}
+
+void ButtonModel::RefreshCaptions() {
+  for (int number = 1; number <= kButtonCount; ++number) RefreshCaption(number);
+}
+
+void ButtonModel::RefreshCaption(int number) {
+  const ButtonSlot& slot = Slot(number);
+  std::string& caption = captions_[static_cast<size_t>(number - 1)];
+  if (slot.HasMacro())
+    caption = macro::MacroNameOf(db_, slot.macro);
+  else if (slot.HasKey())
+    caption = KeyCaption(slot.key, slot.modifiers);
+  else
+    caption = kButtonDefaults[number - 1].caption;
+}
+
+bool ButtonModel::WriteToDevice() {
+  std::string map = ButtonMapCommand(slots_);
+  Log(" 3.start write single key set %s", map.c_str());
+  if (!link_.send(map)) return false;
+  Log(" write single key set ok");
+  for (int number = 1; number <= kButtonCount; ++number) {
+    const ButtonSlot& slot = Slot(number);
+    if (slot.HasMacro()) {
+      if (!WriteMacro(number)) return false;
+    } else if (slot.HasKeyCombination()) {
+      if (!WriteKeyCombination(number)) return false;
+    }
+  }
+  return true;
+}
+
+bool ButtonModel::WriteMacro(int number) {
+  macro::DeviceMacro deviceMacro = macro::LoadMacroForDevice(db_, Slot(number).macro);
+  std::vector<std::string> blocks = macro::BuildMacroBlocks(deviceMacro.events);
+  if (static_cast<int>(blocks.size()) > kMaxMacroBlocks) {
+    // Only a macro from outside this program can be this long; its tail is not sent rather
+    // than framed as some other command.
+    Log(" macro of button %d has %d key events, sending the first %d", number,
+        macro::KeyEventCount(deviceMacro.events), kMaxMacroBlocks * macro::kEventsPerBlock);
+    blocks.resize(kMaxMacroBlocks);
+  }
+  for (size_t block = 0; block < blocks.size(); ++block) {
+    link_.pause(kCommandPauseMs);
+    std::string command = ButtonMacroCommand(static_cast<int>(block), number, deviceMacro.plays, blocks[block]);
+    Log(" 4.%d start write marco key set %s", static_cast<int>(block) + 1, command.c_str());
+    if (!link_.send(command)) return false;
+    Log(" write marco key set ok");
+  }
+  return true;
+}
+
+bool ButtonModel::WriteKeyCombination(int number) {
+  link_.pause(kCommandPauseMs);
+  std::string command = KeyComboMacro(Slot(number), number);
+  Log(" 4. extra: start write marco key set %s", command.c_str());
+  if (!link_.send(command)) return false;
+  Log(" write extra marco key set ok");
+  return true;
+}
+
+bool ButtonModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
+
+bool ButtonModel::LoadFromStore(const ProfileKey& key) {
+  store::Recordset rs(db_);
+  if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
+  rs.MoveFirst();
+  ButtonSlots loaded;
+  for (int number = 1; number <= kButtonCount; ++number) {
+    ButtonSlot& slot = loaded[static_cast<size_t>(number - 1)];
+    slot.key = static_cast<int>(IntColumn(rs, Column(number, "_keycode")).value_or(0));
+    slot.modifiers = static_cast<int>(IntColumn(rs, Column(number, "_extra")).value_or(0));
+    rs.GetFieldValue(Column(number, "_marco_id"), slot.macro);
+  }
+  SetSlots(loaded);
+  return true;
+}
+
+bool ButtonModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
+
+bool ButtonModel::SaveToStore(const ProfileKey& key) {
+  store::Recordset rs(db_);
+  if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
+  for (int number = 1; number <= kButtonCount; ++number) {
+    const ButtonSlot& slot = Slot(number);
+    rs.SetFieldValue(Column(number, ""), 0LL);
+    rs.SetFieldValue(Column(number, "_keycode"), static_cast<long long>(slot.key));
+    rs.SetFieldValue(Column(number, "_extra"), static_cast<long long>(slot.modifiers));
+    rs.SetFieldValue(Column(number, "_marco_id"), slot.macro);
+  }
+  if (rs.Update()) return true;
+  rs.CancelUpdate();
+  return false;
+}
+
+void ButtonModel::ResetToDefaults() {
+  slots_ = ButtonSlots{};
+  for (int number = 1; number <= kButtonCount; ++number) captions_[static_cast<size_t>(number - 1)] =
+      kButtonDefaults[number - 1].caption;
+}
+
+bool ButtonModel::RestoreDefault(int number) {
+  if (!IsReassignable(number)) return false;
+  SlotMutable(number) = ButtonSlot{};
+  RefreshCaption(number);
+  return true;
+}
+
+bool ButtonModel::SetSingleKey(int number, int virtualKey, int modifiers) {
+  if (!IsReassignable(number) || DeviceKeyCodeOf(virtualKey) == 0) return false;
+  SlotMutable(number) = ButtonSlot{virtualKey, modifiers & kModifierMask, std::string()};
+  RefreshCaption(number);
+  return true;
+}
+
+bool ButtonModel::AssignMacro(int number, const std::string& macroGuid) {
+  if (!IsReassignable(number) || macroGuid.empty()) return false;
+  SlotMutable(number) = ButtonSlot{0, 0, macroGuid};
+  RefreshCaption(number);
+  return true;
+}
+
+bool ButtonModel::AssignMacroById(int number, long long macroId) {
+  return AssignMacro(number, macro::MacroGuidOfId(db_, macroId));
+}
+
+}  // namespace kz::settings
