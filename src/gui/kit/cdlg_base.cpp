@@ -16,6 +16,8 @@
 namespace kzgui::kit {
 
 CDlgBase::CDlgBase(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {
+  // QDialog turns "no window type" into a dialog window; a page has to say Widget again.
+  if ((flags & Qt::WindowType_Mask) == Qt::Widget) setWindowFlags(flags);
   // Qt widgets placed on a page without a look of their own still read well on the dark panel.
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Theme::Window());
@@ -30,7 +32,7 @@ CDlgBase::CDlgBase(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, fla
 QRegion CDlgBase::ShapeRegion(const QImage& shape) {
   if (shape.isNull()) return {};
   const QImage opaque = shape.convertToFormat(QImage::Format_RGB32);
-  const QImage mask = opaque.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskOutColor);
+  const QImage mask = opaque.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor);
   return QRegion(QBitmap::fromImage(mask));
 }
 

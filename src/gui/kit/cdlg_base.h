@@ -3,8 +3,8 @@
 // a background picture, which also sets the size), an optional window shape, keeps Enter and
 // Escape from closing a page, can let the window be dragged by any point that is not a control,
 // and declares the page operations the main window walks through in this order.
-// A page inside the main window is made with `Qt::Widget` as its flags; a separate dialog keeps
-// the default.
+// A page or panel inside another window is made with `Qt::Widget` as its flags; a window of its
+// own keeps the default.
 #include <QDialog>
 #include <QPixmap>
 #include <QPoint>
@@ -17,7 +17,7 @@ namespace kzgui::kit {
 class CDlgBase : public QDialog {
   Q_OBJECT
  public:
-  explicit CDlgBase(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+  explicit CDlgBase(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Dialog);
 
   // Every pixel of `shape` that is not pure white (255, 255, 255) belongs to the window. A null
   // or all-white shape removes the shape: an invisible window helps nobody.

@@ -1,53 +1,51 @@
-// RadioGroup on top of an exclusive QButtonGroup, which already refuses to uncheck the checked
-// button; the group itself only decides when a click selects.
+// RadioGroup. QButtonGroup's exclusivity relies on a click flipping the button, which the kit's
+// buttons do not do (their owner decides), so the group keeps the rule itself: it selects on a
+// click, and it also follows checks made on a button directly, so the look never disagrees with
+// selected().
 #include "gui/kit/radio_group.h"
 
 #include <QAbstractButton>
-#include <QButtonGroup>
 
 namespace kzgui::kit {
 
-RadioGroup::RadioGroup(QObject* parent) : QObject(parent), group_(new QButtonGroup(this)) {
-  group_->setExclusive(true);
-  connect(group_, &QButtonGroup::idClicked, this, [this](int index) {
-    setSelected(index);
-    emit clicked(index);
-  });
-  // Follows checks made on a button directly as well, so selected() never disagrees with the look.
-  connect(group_, &QButtonGroup::idToggled, this, [this](int index, bool on) {
-    if (on && index != selected_) {
-      selected_ = index;
-      emit changed(index);
-    }
-  });
-}
+RadioGroup::RadioGroup(QObject* parent) : QObject(parent) {}
 
 int RadioGroup::add(QAbstractButton* button) {
   const int index = count();
   button->setCheckable(true);
-  if (button->isChecked()) {
-    // A button arrives highlighted only by mistake; the group's own state decides.
-    button->setChecked(false);
-  }
-  group_->addButton(button, index);
+  button->setChecked(false);
+  buttons_.emplace_back(button);
+  connect(button, &QAbstractButton::clicked, this, [this, index] {
+    setSelected(index);
+    emit clicked(index);
+  });
+  connect(button, &QAbstractButton::toggled, this,
+          [this, index](bool on) { buttonToggled(index, on); });
   return index;
 }
 
-int RadioGroup::count() const { return static_cast<int>(group_->buttons().size()); }
-
-QAbstractButton* RadioGroup::button(int index) const { return group_->button(index); }
+QAbstractButton* RadioGroup::button(int index) const {
+  if (index < 0 || index >= count()) return nullptr;
+  return buttons_[index].data();
+}
 
 void RadioGroup::setSelected(int index) {
   if (index < -1 || index >= count() || index == selected_) return;
-  if (index == -1) {
-    // An exclusive group keeps its checked button; lift that rule for the moment of clearing.
-    group_->setExclusive(false);
-    for (QAbstractButton* b : group_->buttons()) b->setChecked(false);
-    group_->setExclusive(true);
-    selected_ = -1;
-    emit changed(-1);
-  } else {
-    group_->button(index)->setChecked(true);  // the toggled handler records it and reports
+  updating_ = true;
+  for (int i = 0; i < count(); ++i)
+    if (QAbstractButton* b = buttons_[i]) b->setChecked(i == index);
+  updating_ = false;
+  selected_ = index;
+  emit changed(index);
+}
+
+void RadioGroup::buttonToggled(int index, bool on) {
+  if (updating_) return;
+  if (on && index != selected_) {
+    setSelected(index);
+  } else if (!on && index == selected_) {
+    // The highlighted button cannot be switched off on its own; choose another instead.
+    buttons_[index]->setChecked(true);
   }
 }
 

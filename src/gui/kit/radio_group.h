@@ -4,9 +4,10 @@
 // one already selected changes nothing but is still reported, because some owners act on it anyway
 // (choosing the current profile again reloads it).
 #include <QObject>
+#include <QPointer>
+#include <vector>
 
 class QAbstractButton;
-class QButtonGroup;
 
 namespace kzgui::kit {
 
@@ -15,10 +16,11 @@ class RadioGroup : public QObject {
  public:
   explicit RadioGroup(QObject* parent = nullptr);
 
-  // Adds a button (it becomes checkable) and returns its index, counted from 0 in adding order.
-  // The group does not own the button.
+  // Adds a button (it becomes checkable, and unchecked: the group's selection decides) and returns
+  // its index, counted from 0 in adding order. The group does not own the button.
   int add(QAbstractButton* button);
-  int count() const;
+  int count() const { return static_cast<int>(buttons_.size()); }
+  // nullptr for an index outside the set or a button already destroyed.
   QAbstractButton* button(int index) const;
 
   // Index of the highlighted button, -1 before the first selection.
@@ -34,8 +36,11 @@ class RadioGroup : public QObject {
   void changed(int index);
 
  private:
-  QButtonGroup* group_;
+  void buttonToggled(int index, bool on);
+
+  std::vector<QPointer<QAbstractButton>> buttons_;
   int selected_ = -1;
+  bool updating_ = false;
 };
 
 }  // namespace kzgui::kit
