@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <utility>
 
 namespace kzgui::kit {
 
@@ -61,9 +62,11 @@ void Theme::PaintButtonFace(QPainter& painter, const QRectF& rect, qreal radius,
     if (!state.highlighted) border = Accent();
   }
   if (state.enabled && state.pressed) {
+    // Sunken: the light goes to the bottom and the edge takes the accent.
     std::swap(top, bottom);
-    top = top.darker(125);
-    bottom = bottom.darker(110);
+    top = top.darker(140);
+    bottom = bottom.darker(115);
+    border = state.highlighted ? AccentLight() : Accent();
   }
   QLinearGradient fill(r.topLeft(), r.bottomLeft());
   fill.setColorAt(0.0, top);
