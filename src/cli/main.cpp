@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
   if (call.simulate) {
     const char* trace = std::getenv("KZMOUSE_SIM_TRACE");
     call.simulatedMouse = std::make_shared<kz::device::SimulatedMouse>(SimulatorStatePath(), trace ? trace : "");
+    if (std::string problem = call.simulatedMouse->StateProblem(); !problem.empty())
+      std::cerr << "kzmousectl: warning: simulated mouse: " << problem << "\n";
     kz::device::InstallBackend(call.simulatedMouse);
   }
   int code = command->run(call);

@@ -166,6 +166,13 @@ TEST(SimMouseState, AMalformedFileGivesTheFactoryState) {
     kztest::WriteAll(dir / "sim.state", text);
     SimulatedMouse mouse(dir / "sim.state", "");
     EXPECT_EQ(mouse.State(), SimMouseState{}) << text;
+    // Nothing is lost: the file is kept aside, and the next change starts a fresh one.
+    EXPECT_EQ(mouse.StateProblem(), "state file " + dir / "sim.state" +
+                                        " is not a simulator state; factory state used, the file was moved to " +
+                                        dir / "sim.state.bad");
+    EXPECT_EQ(kztest::ReadAll(dir / "sim.state.bad"), text);
+    mouse.ResetToFactory();
+    EXPECT_EQ(kztest::ReadAll(dir / "sim.state"), SimMouseState{}.Serialize());
   }
 }
 

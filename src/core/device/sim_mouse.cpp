@@ -125,8 +125,13 @@ SimulatedMouse::SimulatedMouse(std::string statePath, std::string tracePath)
   if (statePath_.empty()) return;
   std::string text;
   if (!paths::ReadFile(statePath_, text)) return;  // no file yet: factory state
-  if (!SimMouseState::Parse(text, state_))
-    Log("simulated mouse: state file %s is not readable, factory state used", statePath_.c_str());
+  if (SimMouseState::Parse(text, state_)) return;
+  // A file we cannot read is kept aside rather than overwritten by the next save.
+  std::string aside = statePath_ + ".bad";
+  if (std::rename(statePath_.c_str(), aside.c_str()) != 0) aside.clear();
+  stateProblem_ = "state file " + statePath_ + " is not a simulator state; factory state used" +
+                  (aside.empty() ? "" : ", the file was moved to " + aside);
+  Log("simulated mouse: %s", stateProblem_.c_str());
 }
 
 std::shared_ptr<SimulatedMouse> SimulatedMouse::FromEnvironment() {
@@ -330,6 +335,11 @@ std::vector<unsigned char> SimulatedMouse::StatusReportLocked() const {
 std::vector<unsigned char> SimulatedMouse::StatusReport() const {
   std::lock_guard lock(mutex_);
   return StatusReportLocked();
+}
+
+std::string SimulatedMouse::StateProblem() const {
+  std::lock_guard lock(mutex_);
+  return stateProblem_;
 }
 
 SimMouseState SimulatedMouse::State() const {

@@ -82,6 +82,8 @@ class SimulatedMouse : public HidBackend {
   // The 25-byte status report of the current state (does not clear the activity).
   std::vector<unsigned char> StatusReport() const;
   SimMouseState State() const;
+  // Why the state file was not taken (it is then moved to "<path>.bad"); "" when all was well.
+  std::string StateProblem() const;
   void SetState(const SimMouseState& state);
   void ResetToFactory();
 
@@ -123,7 +125,7 @@ class SimulatedMouse : public HidBackend {
   mutable std::mutex mutex_;
   std::condition_variable readable_;
   SimMouseState state_;
-  std::string statePath_, tracePath_;
+  std::string statePath_, tracePath_, stateProblem_;
   std::vector<std::string> trace_;
   std::deque<std::vector<unsigned char>> pending_;  // reports waiting for a read
   bool open_ = false, plugged_ = true, refuseWrites_ = false, failReads_ = false;
