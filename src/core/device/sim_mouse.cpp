@@ -191,6 +191,7 @@ int SimulatedMouse::Write(const unsigned char* bytes, int count, std::string& er
   }
   std::string line = HexUpper(bytes, static_cast<size_t>(count));
   trace_.push_back(line);
+  if (trace_.size() > kTraceLimit) trace_.pop_front();
   if (!tracePath_.empty()) AppendLineToFile(tracePath_, line);
   ApplyCommand(bytes, count);
   return count;
@@ -429,7 +430,7 @@ bool SimulatedMouse::IsOpen() const {
 
 std::vector<std::string> SimulatedMouse::Trace() const {
   std::lock_guard lock(mutex_);
-  return trace_;
+  return {trace_.begin(), trace_.end()};
 }
 
 void SimulatedMouse::ClearTrace() {

@@ -102,7 +102,10 @@ class SimulatedMouse : public HidBackend {
   bool IsOpen() const;
 
   // What the mouse has received.
-  std::vector<std::string> Trace() const;  // "03 10 04 01 20 40 80 A4", one per command
+  // "03 10 04 01 20 40 80 A4", one per command; the newest kTraceLimit are kept in memory (the trace
+  // file has them all).
+  std::vector<std::string> Trace() const;
+  static constexpr size_t kTraceLimit = 100000;
   void ClearTrace();
   std::array<unsigned char, 11> ButtonMap() const;
   std::map<int, std::vector<std::vector<unsigned char>>> MacroBlocks() const;
@@ -126,7 +129,7 @@ class SimulatedMouse : public HidBackend {
   std::condition_variable readable_;
   SimMouseState state_;
   std::string statePath_, tracePath_, stateProblem_;
-  std::vector<std::string> trace_;
+  std::deque<std::string> trace_;
   std::deque<std::vector<unsigned char>> pending_;  // reports waiting for a read
   bool open_ = false, plugged_ = true, refuseWrites_ = false, failReads_ = false;
   // Bumped by Close and Unplug so that a blocked Read notices even when the mouse is opened or
