@@ -86,6 +86,21 @@ TEST_F(SendCommandTextTest, AMouseMissingAtFirstIsOpenedOnceItIsThere) {
   EXPECT_TRUE(IsConnectionOpen());
 }
 
+TEST_F(SendCommandTextTest, AConnectionThatOutlivedItsMouseIsReplaced) {
+  ASSERT_TRUE(SendCommandText("03F9"));
+  mouse_->Unplug();
+  EXPECT_FALSE(SendCommandText("03 10 04 01 20 40 80 A4"));
+  EXPECT_EQ(LastHidError(), kHidErrNoDevice);
+  mouse_->Plug();  // no reader ran to close the old connection
+  EXPECT_TRUE(SendCommandText("03 10 04 01 20 40 80 A4"));
+  EXPECT_EQ(mouse_->Trace(), (std::vector<std::string>{"03 F9", "03 10 04 01 20 40 80 A4"}));
+
+  mouse_->SetRefuseWrites(true);  // a refusal of the mouse itself keeps the connection
+  EXPECT_FALSE(SendCommandText("03F9"));
+  EXPECT_EQ(LastHidError(), kHidErrRefused);
+  EXPECT_TRUE(mouse_->IsOpen());
+}
+
 TEST_F(SendCommandTextTest, ClosingTheConnectionMakesTheNextSendReopenIt) {
   ASSERT_TRUE(SendCommandText("03F9"));
   CloseConnection();

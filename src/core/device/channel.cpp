@@ -78,7 +78,16 @@ bool SendCommandText(std::string_view text) {
   std::vector<unsigned char> bytes = CommandTextToBytes(text);
   OpenConnection();
   if (bytes.empty()) return true;
-  return HIDM_Write(bytes.data(), static_cast<int>(bytes.size())) >= 0;
+  const int count = static_cast<int>(bytes.size());
+  int result = HIDM_Write(bytes.data(), count);
+  if (result == kHidErrNoDevice || result == kHidErrNotOpen) {
+    // The connection outlived its mouse (unplugged, maybe plugged in again, with no reader running
+    // to notice). The command never reached a mouse, so it goes once more over a fresh connection;
+    // a write the mouse itself refused is not repeated.
+    CloseConnection();
+    if (OpenConnection()) result = HIDM_Write(bytes.data(), count);
+  }
+  return result >= 0;
 }
 
 }  // namespace kz::device

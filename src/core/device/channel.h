@@ -15,7 +15,8 @@ inline constexpr int kMaxCommandBytes = 255;
 std::vector<unsigned char> CommandTextToBytes(std::string_view text);
 
 // Opens the connection when needed and sends the text's bytes with HIDM_Write. A text that yields
-// no byte sends nothing and succeeds. False when the write fails.
+// no byte sends nothing and succeeds. False when the write fails. A connection whose mouse has gone
+// (unplugged since it was opened) is replaced by a fresh one before giving up.
 bool SendCommandText(std::string_view text);
 
 // The HID connection of the process: opened by the first sender or reader, closed when a reader

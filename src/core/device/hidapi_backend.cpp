@@ -153,7 +153,11 @@ int HidapiBackend::Write(const unsigned char* bytes, int count, std::string& err
   int written = hid_write(connection->writer, report, sizeof report);
   if (written < 0) {
     error = Narrow(hid_error(connection->writer));
-    if (::access(connection->path.c_str(), F_OK) != 0) {
+    // A node whose device is gone reports a hang-up for good, even when a new node of the same
+    // name has appeared since.
+    pollfd gone{connection->readFd, 0, 0};
+    if (::access(connection->path.c_str(), F_OK) != 0 ||
+        (::poll(&gone, 1, 0) > 0 && (gone.revents & (POLLHUP | POLLERR | POLLNVAL)))) {
       error = "device disconnected";
       return kHidErrNoDevice;
     }
