@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "gui/app/cdlg_main.h"
 #include "gui/app/main_window_host.h"
 #include "app/notify.h"
 #include "app/single_instance.h"
@@ -53,7 +54,8 @@ void RunMainWindow(kz::app::SingleInstance& instance, const std::string& command
     app.quit();  // the same end as the quit button: the window closes, then shutdown runs
   });
 
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { window->close(); });
+  if (auto* main = qobject_cast<CDlgMain*>(window.get()))
+    QObject::connect(main, &CDlgMain::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   app.exec();
   window.reset();
 }

@@ -1,16 +1,27 @@
 #include "gui/app/main_window_host.h"
 
+#include "gui/app/cdlg_main.h"
+
 namespace kzgui {
 
 std::unique_ptr<QWidget> CreateMainWindow(const std::string& commandLine) {
-  auto window = std::make_unique<QWidget>();
-  window->setWindowTitle("KZ Mouse");
-  window->resize(1024, 768);
-  if (commandLine.find("/hide") == std::string::npos) window->show();
+  CDlgMain::Options options;
+  options.commandLine = commandLine;
+  options.pages = CDlgMain::DefaultPages();
+  auto window = std::make_unique<CDlgMain>(std::move(options));
+  // Started hidden: minimised now, gone to the tray at the first device-timer tick.
+  if (commandLine.find("/hide") != std::string::npos)
+    window->showMinimized();
+  else
+    window->show();
   return window;
 }
 
 void ShowMainWindow(QWidget* window) {
+  if (auto* main = qobject_cast<CDlgMain*>(window)) {
+    main->Restore();
+    return;
+  }
   window->showNormal();
   window->raise();
   window->activateWindow();

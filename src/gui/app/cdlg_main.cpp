@@ -1,0 +1,363 @@
+#include "gui/app/cdlg_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
+
+#include "app/app_state.h"
+#include "app/log.h"
+#include "device/arrival_monitor.h"
+#include "device/channel.h"
+#include "device/device_reader.h"
+#include "device/presence.h"
+#include "device/status_report.h"
+#include "gui/app/app_icon.h"
+#include "gui/kit/skin_button.h"
+#include "gui/kit/theme.h"
+#include "gui/settings/cdlg_light.h"
+#include "gui/settings/cdlg_msetting.h"
+#include "store/users.h"
+
+namespace kzgui {
+namespace {
+
+using kit::SkinButton;
+
+struct ButtonSpec {
+  QRect rect;
+  const char* caption;
+  SkinButton::Look look;
+};
+
+QRect Ltrb(int left, int top, int right, int bottom) { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
+
+// Rectangles (left, top, right, bottom) of the window's buttons 2000 to 2015, in id order.
+const ButtonSpec kButtons[CDlgMain::kButtonCount] = {
+    {Ltrb(942, 7, 964, 29), "－", SkinButton::Look::Small},
+    {Ltrb(983, 7, 1004, 29), "×", SkinButton::Look::Small},
+    {Ltrb(385, 67, 519, 97), "鼠标设置", SkinButton::Look::Tab},
+    {Ltrb(523, 67, 657, 97), "按键设置", SkinButton::Look::Tab},
+    {Ltrb(436, 103, 569, 132), "灯光设置", SkinButton::Look::Tab},
+    {Ltrb(574, 103, 708, 132), "成就", SkinButton::Look::Tab},
+    {Ltrb(712, 103, 847, 132), "支持", SkinButton::Look::Tab},
+    {Ltrb(46, 343, 146, 373), "恢复出厂", SkinButton::Look::Action},
+    {Ltrb(46, 391, 146, 424), "应用", SkinButton::Look::Action},
+    {Ltrb(46, 425, 146, 455), "保存", SkinButton::Look::Action},
+    {Ltrb(46, 460, 146, 490), "退出", SkinButton::Look::Action},
+    {Ltrb(46, 544, 146, 574), "配置 1", SkinButton::Look::Profile},
+    {Ltrb(46, 580, 146, 610), "配置 2", SkinButton::Look::Profile},
+    {Ltrb(46, 615, 146, 645), "配置 3", SkinButton::Look::Profile},
+    {Ltrb(46, 650, 146, 680), "配置 4", SkinButton::Look::Profile},
+    {Ltrb(46, 686, 146, 716), "配置 5", SkinButton::Look::Profile},
+};
+
+const QRect kPageArea = Ltrb(148, 187, 982, 707);
+const QRect kPanelArea = Ltrb(675, 54, 993, 135);
+
+// A page or panel that has nothing of its own yet: it takes part in every page walk with the
+// default operations.
+kit::CDlgBase* PlainPage(QWidget* parent) { return new kit::CDlgBase(parent, Qt::Widget); }
+
+kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
+  auto* panel = new kit::CDlgBase(parent, Qt::Widget);
+  auto* label = new QLabel(caption, panel);
+  label->setFont(kit::Theme::Font(14));
+  label->setStyleSheet(QString("color: %1;").arg(kit::Theme::TextDim().name()));
+  label->setGeometry(16, 0, kPanelArea.width() - 32, kPanelArea.height());
+  return panel;
+}
+
+}  // namespace
+
+std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages() {
+  std::array<PageFactory, kSlotCount> pages;
+  pages[0] = [](QWidget* parent) { return new CDlgMSetting(parent); };
+  pages[1] = PlainPage;
+  pages[2] = [](QWidget* parent) { return new CDlgLight(parent); };
+  pages[3] = PlainPage;
+  pages[4] = PlainPage;
+  pages[5] = PlainPage;
+  return pages;
+}
+
+CDlgMain::CDlgMain(Options options, QWidget* parent)
+    : kit::CDlgBase(parent, Qt::Window | Qt::FramelessWindowHint), commandLine_(std::move(options.commandLine)) {
+  setWindowTitle("KZ Mouse");
+  setWindowIcon(AppIcon());
+  setFixedSize(1024, 768);
+  setDragMovesWindow(true);
+  CreateButtons();
+  CreatePages(options);
+  CreatePanels();
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  SelectProfile(kz::App().activeProfile >= 1 ? kz::App().activeProfile : 1);
+  StartDevice();
+
+  deviceTimer_ = new QTimer(this);
+  deviceTimer_->setSingleShot(true);
+  connect(deviceTimer_, &QTimer::timeout, this, &CDlgMain::DeviceTimerTick);
+  deviceTimer_->start(kDeviceTimerMs);
+
+  firstPageTimer_ = new QTimer(this);
+  firstPageTimer_->setSingleShot(true);
+  connect(firstPageTimer_, &QTimer::timeout, this, [this] {
+    ShowPanel();
+    if (currentPage_ != 0) SelectTab(0);
+  });
+  firstPageTimer_->start(500);
+
+  if (options.useTray) CreateTray();
+}
+
+CDlgMain::~CDlgMain() { Shutdown(); }
+
+void CDlgMain::CreateButtons() {
+  for (int i = 0; i < kButtonCount; ++i) {
+    auto* button = new SkinButton(QString::fromUtf8(kButtons[i].caption), kButtons[i].look, this);
+    button->setObjectName(QString("button%1").arg(kFirstButton + i));
+    button->setGeometry(kButtons[i].rect);
+    const int id = kFirstButton + i;
+    connect(button, &SkinButton::clicked, this, [this, id] { RunCommand(id); });
+    buttons_[static_cast<size_t>(i)] = button;
+  }
+}
+
+void CDlgMain::CreatePages(const Options& options) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const auto& make = options.pages[static_cast<size_t>(slot)];
+    if (!make) continue;
+    kit::CDlgBase* page = make(this);
+    page->setObjectName(QString("page%1").arg(slot));
+    page->hide();
+    page->setGeometry(kPageArea);
+    pages_[static_cast<size_t>(slot)] = page;
+  }
+}
+
+void CDlgMain::CreatePanels() {
+  loginPanel_ = Panel(this, "未登录");
+  loggedInPanel_ = Panel(this, "已登录");
+  for (kit::CDlgBase* panel : {loginPanel_.data(), loggedInPanel_.data()}) {
+    panel->setGeometry(kPanelArea);
+    panel->hide();
+  }
+}
+
+void CDlgMain::CreateTray() {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // hide then minimises instead
+  tray_ = new QSystemTrayIcon(AppIcon(), this);
+  tray_->setToolTip("KZ Mouse");
+  trayMenu_ = new QMenu(this);
+  connect(trayMenu_->addAction("打开"), &QAction::triggered, this, [this] { RunCommand(kTrayOpen); });
+  connect(trayMenu_->addAction("退出"), &QAction::triggered, this, [this] { RunCommand(kTrayExit); });
+  tray_->setContextMenu(trayMenu_);
+  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restore();
+  });
+  tray_->show();
+}
+
+void CDlgMain::StartDevice() {
+  // The reader's thread only hands reports over; this object takes them on its own thread.
+  reader_ = std::make_unique<kz::device::DeviceReader>([this](const kz::device::StatusReport& report) {
+    QMetaObject::invokeMethod(this, [this, report] { HandleStatusReport(report); }, Qt::QueuedConnection);
+  });
+  arrivals_ = std::make_unique<kz::device::ArrivalMonitor>([this](const std::string&) { MouseArrived(); });
+  if (arrivals_->Start() && arrivals_->Fd() >= 0) {
+    arrivalNotifier_ = new QSocketNotifier(arrivals_->Fd(), QSocketNotifier::Read, this);
+    connect(arrivalNotifier_, &QSocketNotifier::activated, this, [this] { arrivals_->ProcessPendingEvents(); });
+  }
+}
+
+kit::CDlgBase* CDlgMain::Page(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? pages_[static_cast<size_t>(slot)].data() : nullptr;
+}
+
+kit::SkinButton* CDlgMain::Button(int id) const {
+  int index = id - kFirstButton;
+  return index >= 0 && index < kButtonCount ? buttons_[static_cast<size_t>(index)] : nullptr;
+}
+
+void CDlgMain::RunCommand(int id) {
+  if (id >= kFirstTab && id <= kLastTab) {
+    SelectTab(id - kFirstTab);
+  } else if (id >= kFirstProfile && id <= kLastProfile) {
+    SelectProfile(id - (kFirstProfile - 1));
+  } else if (id == kHide) {
+    HideToTray();
+  } else if (id == kQuit || id == kQuit2 || id == kTrayExit) {
+    emit quitRequested();
+  } else if (id == kFactoryReset) {
+    if (MessageTip("确认恢复出厂设置吗？") == 1) ResetToDefaults();
+  } else if (id == kApply) {
+    Apply();
+  } else if (id == kSaveAll) {
+    SaveToStore();
+  } else if (id == kTrayOpen) {
+    Restore();
+  }
+}
+
+void CDlgMain::SelectTab(int slot) {
+  SkinButton* tab = Button(kFirstTab + slot);
+  if (!tab || tab->isHighlighted()) return;
+  for (int id = kFirstTab; id <= kLastTab; ++id) Button(id)->setHighlighted(id == kFirstTab + slot);
+  for (auto& page : pages_)
+    if (page) page->hide();
+  if (kit::CDlgBase* page = Page(slot)) page->show();
+  currentPage_ = slot;
+}
+
+void CDlgMain::SelectProfile(int profile) {
+  if (profile < 1 || profile > kz::store::kProfileCount) return;
+  for (int id = kFirstProfile; id <= kLastProfile; ++id) Button(id)->setHighlighted(id == kFirstProfile - 1 + profile);
+  kz::App().activeProfile = profile;
+  LoadFromStore();
+}
+
+bool CDlgMain::LoadFromStore() {
+  for (auto& page : pages_)
+    if (page && !page->LoadFromStore()) page->ResetToDefaults();
+  return true;
+}
+
+void CDlgMain::SaveToStore() {
+  for (auto& page : pages_)
+    if (page) page->SaveToStore();
+}
+
+void CDlgMain::RequestUpload() {
+  userAction_.Set();
+  uploadRequest_.Set();
+}
+
+void CDlgMain::Apply() {
+  SaveToStore();
+  RequestUpload();
+  for (auto& page : pages_) {
+    if (!page || page->isHidden()) continue;
+    if (!page->WriteToDevice()) {
+      MessageTip("失败，设备可能未接入电脑!");
+      return;
+    }
+  }
+  MessageTip("成功！");
+}
+
+void CDlgMain::ResetToDefaults() {
+  for (auto& page : pages_)
+    if (page) page->ResetToDefaults();
+  SaveToStore();
+  RequestUpload();
+  kz::Log("Start Write Data ");
+  for (auto& page : pages_) {
+    if (!page) continue;
+    if (!page->WriteToDevice()) return;  // the mouse is gone: the pages keep their defaults quietly
+    QThread::msleep(50);
+  }
+  kz::Log("Write Data Complete");
+}
+
+void CDlgMain::ShowPanel() {
+  // Logging in arrives with the account pages; until then nobody is logged in.
+  loggedInPanel_->hide();
+  loginPanel_->show();
+}
+
+void CDlgMain::HideToTray() {
+  if (!tray_) {
+    showMinimized();  // no tray to come back from: the task bar has to do
+    return;
+  }
+  hide();
+}
+
+void CDlgMain::Restore() {
+  showNormal();
+  raise();
+  activateWindow();
+  if (kit::CDlgBase* page = Page(currentPage_)) page->show();
+  ShowPanel();
+}
+
+void CDlgMain::DeviceTimerTick() {
+  deviceTimer_->stop();
+  if (firstDeviceTick_) {
+    firstDeviceTick_ = false;
+    if (commandLine_.find("/hide") != std::string::npos) HideToTray();
+  }
+  if (!kz::device::IsMousePresent()) return;
+  if (reader_->IsRunning())
+    kz::device::SendCommandText("03F9");
+  else
+    reader_->Start();
+}
+
+void CDlgMain::MouseArrived() { deviceTimer_->start(kDeviceTimerMs); }
+
+bool CDlgMain::ReaderRunning() const { return reader_ && reader_->IsRunning(); }
+bool CDlgMain::DeviceTimerActive() const { return deviceTimer_->isActive(); }
+
+void CDlgMain::HandleStatusReport(const kz::device::StatusReport& report) {
+  if (shutDown_) return;
+  kz::App().firmwareVersion = report.FirmwareText();
+  if (auto* page = qobject_cast<CDlgMSetting*>(Page(0))) page->ApplyDeviceStatus(report);
+  if (auto* page = qobject_cast<CDlgLight*>(Page(2))) page->ApplyDeviceStatus(report);
+  SaveToStore();
+  if (kit::CDlgBase* buttons = Page(1)) buttons->WriteToDevice();
+  lastUploadTime_ = std::time(nullptr);
+  uploadRequest_.Set();
+  update();
+  emit statusReportHandled();
+}
+
+void CDlgMain::PaintBackground(QPainter& painter) {
+  using kit::Theme;
+  painter.fillRect(rect(), Theme::Window());
+  Theme::PaintPanel(painter, QRectF(8, 40, 1008, 720));
+  Theme::PaintPanel(painter, QRectF(kPageArea.adjusted(-4, -4, 4, 4)), true);
+  Theme::PaintPanel(painter, QRectF(30, 187, 132, 520), true);
+  painter.setPen(Theme::Accent());
+  painter.setFont(Theme::Font(26, true));
+  painter.drawText(QRect(40, 56, 300, 40), Qt::AlignLeft | Qt::AlignVCenter, "KZ Mouse");
+  painter.setPen(Theme::TextDim());
+  painter.setFont(Theme::Font(12));
+  painter.drawText(QRect(40, 96, 330, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString("软件 %1    固件 %2")
+                       .arg(QString::fromStdString(kz::App().softwareVersion),
+                            QString::fromStdString(kz::App().firmwareVersion)));
+  painter.setFont(Theme::Font(13, true));
+  painter.setPen(Theme::Text());
+  painter.drawText(QRect(46, 510, 100, 26), Qt::AlignCenter, "配置文件");
+  painter.drawText(QRect(14, 10, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, "KZ Mouse");
+}
+
+void CDlgMain::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit quitRequested();
+}
+
+void CDlgMain::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (tray_) tray_->hide();
+  if (reader_) {
+    reader_->Stop();
+    reader_->Join();
+  }
+  uploadRequest_.Set();
+  uploadQuit_.Set();
+  pollQuit_.Set();
+}
+
+}  // namespace kzgui

@@ -1,0 +1,149 @@
+#pragma once
+// The program's one window: a frameless 1024 x 768 frame with the page tabs, the command column,
+// the five profile buttons, ten page slots and the two account panels; it owns the device reader
+// and arrival monitor, the tray icon, the timers and the events the sync threads wait on.
+//
+// Everything here runs on the user-interface thread. The device reader hands each status report
+// over with a queued call; nothing else crosses threads.
+#include <QPointer>
+#include <array>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/event.h"
+#include "gui/kit/cdlg_base.h"
+
+class QMenu;
+class QSocketNotifier;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace kz::device {
+class ArrivalMonitor;
+class DeviceReader;
+struct StatusReport;
+}  // namespace kz::device
+
+namespace kzgui {
+
+namespace kit {
+class SkinButton;
+}
+
+class CDlgMain : public kit::CDlgBase {
+  Q_OBJECT
+ public:
+  static constexpr int kSlotCount = 10;
+  static constexpr int kFirstButton = 2000;
+  static constexpr int kButtonCount = 16;
+  enum Command {
+    kHide = 2000, kQuit = 2001, kFirstTab = 2002, kLastTab = 2006, kFactoryReset = 2007, kApply = 2008,
+    kSaveAll = 2009, kQuit2 = 2010, kFirstProfile = 2011, kLastProfile = 2015
+  };
+  // Command ids of the tray menu.
+  static constexpr int kTrayOpen = 32772;
+  static constexpr int kTrayExit = 57665;
+  static constexpr int kDeviceTimerMs = 1000;
+
+  // Makes a page for a slot; an empty function leaves the slot empty.
+  using PageFactory = std::function<kit::CDlgBase*(QWidget* parent)>;
+  struct Options {
+    std::string commandLine;
+    std::array<PageFactory, kSlotCount> pages;  // defaults: see DefaultPages()
+    bool useTray = true;
+  };
+  // The pages of the program: slot 0 mouse settings, slot 2 lighting, slots 1, 3, 4, 5 plain pages
+  // for now, 6 to 9 empty.
+  static std::array<PageFactory, kSlotCount> DefaultPages();
+
+  explicit CDlgMain(Options options, QWidget* parent = nullptr);
+  ~CDlgMain() override;
+
+  // Page walks over the slots in slot order.
+  bool LoadFromStore() override;   // load all pages; a page without a row gets its defaults
+  void SaveToStore() override;     // save all pages
+  void ResetToDefaults() override; // factory reset, already confirmed
+  // Saves all pages and writes the shown page to the mouse; tells the user how it went.
+  void Apply();
+  void SelectProfile(int profile);
+  // A command of the window (button ids 2000 to 2015, tray menu ids).
+  void RunCommand(int id);
+  // Back from the tray (or from being minimised).
+  void Restore();
+  void HideToTray();
+
+  kit::CDlgBase* Page(int slot) const;
+  kit::SkinButton* Button(int id) const;
+  int CurrentPage() const { return currentPage_; }
+  QWidget* LoginPanel() const { return loginPanel_; }
+  QWidget* LoggedInPanel() const { return loggedInPanel_; }
+  QSystemTrayIcon* TrayIcon() const { return tray_; }
+
+  // Device side. A tick of the device timer starts the reader when the mouse is present, or asks a
+  // running reader's mouse for its state.
+  void DeviceTimerTick();
+  // The mouse was plugged in: the device timer starts over.
+  void MouseArrived();
+  // Takes one status report on this thread: pages, firmware version, save, button write-back,
+  // upload request.
+  void HandleStatusReport(const kz::device::StatusReport& report);
+  bool ReaderRunning() const;
+  bool DeviceTimerActive() const;
+
+  // The events of the sync threads and the time of the last upload request.
+  kz::Event& UploadQuitEvent() { return uploadQuit_; }
+  kz::Event& UploadRequestEvent() { return uploadRequest_; }
+  kz::Event& UserActionEvent() { return userAction_; }
+  kz::Event& PollQuitEvent() { return pollQuit_; }
+  std::time_t LastUploadTime() const { return lastUploadTime_; }
+
+ signals:
+  // A status report was taken (after the pages were saved): lets tests and panels follow.
+  void statusReportHandled();
+  // The window asks the program to end (quit buttons, tray menu, closing the window).
+  void quitRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void PaintBackground(QPainter& painter) override;
+
+ private:
+  void CreateButtons();
+  void CreatePages(const Options& options);
+  void CreatePanels();
+  void CreateTray();
+  void StartDevice();
+  void SelectTab(int slot);
+  void ShowPanel();
+  void HideEverything();
+  void Shutdown();
+  void RequestUpload();
+
+  const std::string commandLine_;
+  std::array<kit::SkinButton*, kButtonCount> buttons_{};
+  std::array<QPointer<kit::CDlgBase>, kSlotCount> pages_{};
+  QPointer<kit::CDlgBase> loginPanel_;
+  QPointer<kit::CDlgBase> loggedInPanel_;
+  int currentPage_ = -1;
+
+  QTimer* deviceTimer_ = nullptr;
+  QTimer* firstPageTimer_ = nullptr;
+  bool firstDeviceTick_ = true;
+  std::unique_ptr<kz::device::DeviceReader> reader_;
+  std::unique_ptr<kz::device::ArrivalMonitor> arrivals_;
+  QSocketNotifier* arrivalNotifier_ = nullptr;
+
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+
+  kz::Event uploadQuit_{kz::Event::Reset::Manual};
+  kz::Event uploadRequest_{kz::Event::Reset::Manual};
+  kz::Event userAction_{kz::Event::Reset::Auto};
+  kz::Event pollQuit_{kz::Event::Reset::Manual};
+  std::time_t lastUploadTime_ = std::time(nullptr);
+  bool shutDown_ = false;
+};
+
+}  // namespace kzgui
