@@ -37,8 +37,8 @@ std::u32string Characters(std::string_view text) {
 
 // Serialises opening and closing so that the flag always tells the truth.
 std::mutex& ConnectionMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex;  // never destroyed, like the library state
+  return *mutex;
 }
 
 }  // namespace

@@ -14,9 +14,10 @@ namespace kz::device {
 namespace {
 
 // hidapi keeps process-wide state (its initialisation, the enumeration list); one caller at a time.
+// Never destroyed: a backend held by a static may still close its device during exit.
 std::mutex& HidapiMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex;
+  return *mutex;
 }
 
 constexpr unsigned short kVendorUsagePage = 0xFF00;

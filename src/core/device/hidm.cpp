@@ -16,9 +16,11 @@ struct Library {
   std::shared_ptr<HidBackend> open;       // the backend of the open connection
 };
 
+// Never destroyed, so that a sender running while the process exits finds it intact; the system
+// closes the device with the process.
 Library& Lib() {
-  static Library library;
-  return library;
+  static auto* library = new Library;
+  return *library;
 }
 
 // The backend's text of the calling thread's last failure, with its code, for
