@@ -162,13 +162,15 @@ TEST_F(LightPageTest, ColourControlsChangeTheEditedLightOnly) {
        ks::kPresetColour, 7, MakeRgb(255, 254, 0)},
       {"blue edit", [&] { Type(page_->componentEdit(ColourComponent::Blue), "56"); }, ks::kPresetColour, 7,
        MakeRgb(255, 254, 56)},
-      {"red edit above the range", [&] { Type(page_->componentEdit(ColourComponent::Red), "300"); },
+      {"green edit above the range is refused", [&] { Type(page_->componentEdit(ColourComponent::Green), "300"); },
        ks::kPresetColour, 7, MakeRgb(255, 254, 56)},
+      {"red edit with leading zeros", [&] { Type(page_->componentEdit(ColourComponent::Red), "007"); },
+       ks::kPresetColour, 7, MakeRgb(7, 254, 56)},
       {"red edit emptied", [&] { Type(page_->componentEdit(ColourComponent::Red), ""); }, ks::kPresetColour, 7,
-       MakeRgb(255, 254, 56)},
+       MakeRgb(7, 254, 56)},
       {"preset colour type back", [&] { Click(page_->presetColourButton()); }, ks::kPresetColour, 7,
-       MakeRgb(255, 254, 56)},
-      {"free colour again", [&] { Click(page_->freeColourButton()); }, ks::kFreeColour, 7, MakeRgb(255, 254, 56)},
+       MakeRgb(7, 254, 56)},
+      {"free colour again", [&] { Click(page_->freeColourButton()); }, ks::kFreeColour, 7, MakeRgb(7, 254, 56)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

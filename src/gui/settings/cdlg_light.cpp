@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPainter>
 #include <QThread>
+#include <string>
 
 #include "device/status_report.h"
 #include "gui/kit/color_strip.h"
@@ -29,6 +30,9 @@ constexpr QSize kPageSize(834, 520);
 constexpr QRect kLightSection(12, 12, 260, 496);
 constexpr QRect kColourSection(284, 12, 538, 300);
 constexpr QRect kEffectSection(284, 324, 538, 184);
+
+// Any number the edit fields can hold; the model decides which ones it takes.
+constexpr int kAnyNumber = 999999999;
 
 QColor ToQColor(ks::Rgb rgb) { return QColor(ks::RedOf(rgb), ks::GreenOf(rgb), ks::BlueOf(rgb)); }
 
@@ -138,11 +142,14 @@ void CDlgLight::BuildColourSection() {
     row.minus->setAutoRepeat(true);
     connect(row.minus, &QAbstractButton::clicked, this,
             [this, component] { Act([&] { model_->StepComponent(component, -1); }); });
-    row.edit = new kit::NumberEdit(0, 255, this);
+    // The field only keeps the typing to digits; the model decides which numbers are a colour
+    // component, and Refresh() shows the component again when it refused one.
+    row.edit = new kit::NumberEdit(0, kAnyNumber, this);
     row.edit->setGeometry(x + 54, y, 56, 24);
     row.edit->setObjectName(name + "Edit");
-    connect(row.edit, &kit::NumberEdit::valueEdited, this,
-            [this, component](int value) { Act([&] { model_->SetComponent(component, value); }); });
+    connect(row.edit, &kit::NumberEdit::valueEdited, this, [this, component](int value) {
+      Act([&] { model_->SetComponentText(component, std::to_string(value)); });
+    });
     row.plus = new SkinButton(QStringLiteral("+"), SkinButton::Look::Small, this);
     row.plus->setGeometry(x + 116, y + 1, 22, 22);
     row.plus->setObjectName(name + "Plus");

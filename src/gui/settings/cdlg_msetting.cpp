@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPainter>
 #include <QThread>
+#include <string>
 
 #include "device/status_report.h"
 #include "gui/kit/dpi_slider.h"
@@ -32,6 +33,9 @@ constexpr QRect kScrollSection(584, 260, 238, 248);
 
 // Report-rate choices in page order; the mouse's codes 07, 03, 01, 00 divide 1000 reports per
 // second by code + 1.
+// Any number the edit fields can hold; the model decides which ones it takes.
+constexpr int kAnyNumber = 999999999;
+
 const char* const kReportRateCaptions[ks::kReportRateCount] = {"125Hz", "250Hz", "500Hz", "1000Hz"};
 
 Label* AddTitle(QWidget* page, const QString& text, const QRect& section) {
@@ -108,13 +112,14 @@ void CDlgMSetting::BuildDpiSection() {
     row.plus->setAutoRepeat(true);
     connect(row.plus, &QAbstractButton::clicked, this, [this, level] { Act([&] { model_->StepLevel(level, +1); }); });
 
-    // The field refuses numbers below the range itself and stops larger ones at the top, so what
-    // it reports is a value the model takes as it is.
-    row.edit = new kit::NumberEdit(ks::kMinDpi, ks::kMaxDpi, this);
+    // The field only keeps the typing to digits; the model decides what a typed number means
+    // (too small: ignored, too large: the top), and Refresh() then shows what it took.
+    row.edit = new kit::NumberEdit(0, kAnyNumber, this);
     row.edit->setGeometry(502, y + 2, 56, 24);
     row.edit->setObjectName("dpiEdit" + n);
-    connect(row.edit, &kit::NumberEdit::valueEdited, this,
-            [this, level](int value) { Act([&] { model_->SetLevelValue(level, value); }); });
+    connect(row.edit, &kit::NumberEdit::valueEdited, this, [this, level](int value) {
+      Act([&] { model_->SetLevelValueText(level, std::to_string(value)); });
+    });
   }
   connect(levelGroup_, &kit::RadioGroup::clicked, this,
           [this](int level) { Act([&] { model_->SelectLevel(level); }); });
