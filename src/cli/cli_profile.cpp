@@ -240,7 +240,6 @@ class SetOptions {
   std::string Apply(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
       const std::string& option = args[i];
-      if (option == "--write") continue;
       if (i + 1 >= args.size()) return "option " + option + " needs a value";
       std::string problem = ApplyOne(option, args[++i]);
       if (!problem.empty()) return problem;

@@ -33,6 +33,7 @@ class FakeGsettings {
 };
 
 TEST(DesktopPointerSettings, UsesTheDesktopWhereItHasTheSetting) {
+  kztest::ScopedEnv desktop("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
   FakeGsettings gsettings;
   gsettings.SetValue("double-click", "400\n");
   gsettings.SetValue("speed", "0.0\n");
@@ -55,6 +56,18 @@ TEST(DesktopPointerSettings, UsesTheDesktopWhereItHasTheSetting) {
   EXPECT_EQ(pointer.MouseSpeed(), 14);
   gsettings.SetValue("speed", "garbage\n");
   EXPECT_EQ(pointer.MouseSpeed(), 10);  // falls back to the kept value
+}
+
+TEST(DesktopPointerSettings, OtherDesktopsKeepTheValuesInTheFile) {
+  kztest::ScopedEnv desktop("XDG_CURRENT_DESKTOP", "KDE");
+  FakeGsettings gsettings;
+  gsettings.SetValue("double-click", "400\n");
+  kztest::TempDir data;
+  DesktopPointerSettings pointer(data / kPointerSettingsFileName, gsettings.path());
+  EXPECT_FALSE(pointer.UsesDesktop());
+  EXPECT_TRUE(pointer.SetDoubleClickTime(760));
+  EXPECT_EQ(gsettings.Value("double-click"), "400\n");
+  EXPECT_EQ(pointer.DoubleClickTime(), 760);
 }
 
 TEST(DesktopPointerSettings, KeepsEverythingInTheFileWithoutGsettings) {

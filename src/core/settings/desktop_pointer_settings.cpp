@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 #include "app/log.h"
@@ -34,6 +36,14 @@ std::optional<T> ParseValue(std::string text) {
   return value;
 }
 
+bool IsGnomeSession() {
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  if (!desktop) return false;
+  std::string upper(desktop);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper.find("GNOME") != std::string::npos;
+}
+
 bool ValidDoubleClick(int ms) { return ms >= kMinDoubleClick && ms <= kMaxDoubleClick; }
 bool ValidWheelLines(int lines) { return lines == kWheelPageScroll || (lines >= 1 && lines <= kMaxWheelLines); }
 bool ValidSpeed(int speed) { return speed >= kMinPointerSpeed && speed <= kMaxPointerSpeed; }
@@ -59,7 +69,10 @@ bool DesktopPointerSettings::UsesDesktop() {
 
 bool DesktopPointerSettings::UsesDesktopLocked() {
   if (probed_ < 0) {
-    std::optional<std::string> value = gsettings_.empty() ? std::nullopt : Get("double-click");
+    // Other desktops keep the mouse schema around but never read it; a value set there would be
+    // silently without effect, so only a GNOME session counts.
+    std::optional<std::string> value =
+        gsettings_.empty() || !IsGnomeSession() ? std::nullopt : Get("double-click");
     probed_ = value && ParseValue<int>(*value) ? 1 : 0;
     if (!probed_) Log("pointer settings: desktop settings not reachable, keeping them in %s", file_.c_str());
   }

@@ -1,6 +1,7 @@
 #pragma once
-// Pointer settings of the running desktop. Under GNOME the double-click time and the pointer
-// speed are the desktop's own settings, changed through the "gsettings" program; what the
+// Pointer settings of the running desktop. In a GNOME session (XDG_CURRENT_DESKTOP) the
+// double-click time and the pointer speed are the desktop's own settings, changed through the
+// "gsettings" program; what the
 // desktop has no setting for (wheel lines per notch), and everything when gsettings is missing,
 // is kept in a small file in the data folder so that the page shows back what it set.
 #include <mutex>

@@ -115,9 +115,13 @@ void MouseSettingsModel::ApplyDeviceStatus(const device::StatusReport& report) {
   if (anyLevel) {
     int position = report.activeDpiLevel;
     int level = LevelAtPosition(next, position);
-    if (level < 0 && position >= 1 && position <= kDpiLevelCount) level = LevelAtPosition(next, 1);
-    if (level < 0) level = next.levels[static_cast<size_t>(next.activeLevel)].enabled ? next.activeLevel
-                                                                                      : LevelAtPosition(next, 1);
+    if (level < 0) {
+      // A position past the enabled levels falls back to the first one. A position that names no
+      // level at all keeps the current level while it is still enabled.
+      bool namesNoLevel = position < 1 || position > kDpiLevelCount;
+      bool keep = namesNoLevel && next.levels[static_cast<size_t>(next.activeLevel)].enabled;
+      level = keep ? next.activeLevel : LevelAtPosition(next, 1);
+    }
     next.activeLevel = level;
     settings_.levels = next.levels;
     settings_.activeLevel = next.activeLevel;
