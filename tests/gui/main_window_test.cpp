@@ -102,6 +102,18 @@ TEST_F(MainWindowFixture, FrameButtonsAndPanelsSitWhereTheLayoutSays) {
   EXPECT_TRUE(window->Button(2011)->isHighlighted()) << "profile 1 of a fresh user";
 }
 
+TEST_F(MainWindowFixture, NoPanelOrPageCoversAButton) {
+  Open();
+  window->RunCommand(2002);
+  window->LoginPanel()->show();
+  window->LoggedInPanel()->show();
+  for (int id = 2000; id <= 2015; ++id) {
+    QWidget* button = window->Button(id);
+    for (QPoint corner : {button->geometry().topLeft() + QPoint(2, 2), button->geometry().bottomRight() - QPoint(2, 2)})
+      EXPECT_EQ(window->childAt(corner), button) << id;
+  }
+}
+
 TEST_F(MainWindowFixture, TabsShowExactlyOnePageAndTheHighlightedTabDoesNothing) {
   Open();
   EXPECT_TRUE(QTest::qWaitFor([&] { return VisiblePages() == std::vector<int>{0}; }, 3000));

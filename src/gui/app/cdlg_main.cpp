@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
@@ -61,6 +62,9 @@ const ButtonSpec kButtons[CDlgMain::kButtonCount] = {
 
 const QRect kPageArea = Ltrb(148, 187, 982, 707);
 const QRect kPanelArea = Ltrb(675, 54, 993, 135);
+// The panel area reaches down over the second row of tabs (top 103); the panels keep to the part
+// above it so that the tabs stay visible and clickable.
+constexpr int kPanelVisibleHeight = 103 - 54 - 4;
 
 // A page or panel that has nothing of its own yet: it takes part in every page walk with the
 // default operations.
@@ -71,7 +75,8 @@ kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
   auto* label = new QLabel(caption, panel);
   label->setFont(kit::Theme::Font(14));
   label->setStyleSheet(QString("color: %1;").arg(kit::Theme::TextDim().name()));
-  label->setGeometry(16, 0, kPanelArea.width() - 32, kPanelArea.height());
+  label->setGeometry(16, 0, kPanelArea.width() - 32, kPanelVisibleHeight);
+  panel->setMask(QRegion(0, 0, kPanelArea.width(), kPanelVisibleHeight));
   return panel;
 }
 
