@@ -84,6 +84,7 @@ bool ButtonModel::WriteKeyCombination(int number) {
 bool ButtonModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool ButtonModel::LoadFromStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
   rs.MoveFirst();
@@ -101,6 +102,7 @@ bool ButtonModel::LoadFromStore(const ProfileKey& key) {
 bool ButtonModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool ButtonModel::SaveToStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
   for (int number = 1; number <= kButtonCount; ++number) {

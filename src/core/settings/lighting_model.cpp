@@ -31,6 +31,7 @@ bool LightingModel::WriteToDevice() {
 bool LightingModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool LightingModel::LoadFromStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
   rs.MoveFirst();
@@ -54,6 +55,7 @@ bool LightingModel::LoadFromStore(const ProfileKey& key) {
 bool LightingModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool LightingModel::SaveToStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
   for (int i = 0; i < kLightCount; ++i) {

@@ -35,6 +35,7 @@ bool MouseSettingsModel::WriteToDevice() {
 bool MouseSettingsModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
   rs.MoveFirst();
@@ -66,6 +67,7 @@ bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
 bool MouseSettingsModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool MouseSettingsModel::SaveToStore(const ProfileKey& key) {
+  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
   if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
   const MouseSettings& s = settings_;

@@ -4,12 +4,16 @@
 #include <string>
 
 #include "store/database.h"
+#include "store/users.h"
 
 namespace kz::settings {
 
 struct ProfileKey {
   std::string user;
   int profile = 1;
+
+  // Profile 0 is what the process holds before a user is loaded; no row may be made for it.
+  bool IsValid() const { return !user.empty() && profile >= 1 && profile <= store::kProfileCount; }
 };
 
 // The current user and active profile of the process (App()).
