@@ -7,6 +7,9 @@
 //   zero-filled after the command bytes. A command longer than that is refused (kHidErrTooLong) and
 //   nothing is sent; it is never split, because the mouse would read the pieces as separate commands.
 // - The status report is the input report 0x03 of kInputReportLength (25) bytes.
+// As a report descriptor: a vendor collection (usage page 0xFF00) with report id 3 of 24 input and
+// 63 output bytes (the emulated mouse of the tests, tests/data/umockdev/, carries exactly that).
+// When the mouse shows several HID interfaces, the hidapi backend takes the vendor-page one.
 // The simulated mouse receives the command bytes as they were given (it can tell "03 10 ... 00" from
 // the zero fill), the hidapi backend sends the filled report.
 //
