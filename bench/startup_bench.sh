@@ -30,14 +30,14 @@ for run in $(seq "$RUNS"); do
   chmod 700 "$home/run"
   start=$(now_ms)
   XDG_DATA_HOME="$home/data" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" \
-    XDG_RUNTIME_DIR="$home/run" KZMOUSE_SIM_STATE="$home/sim.state" "$PROGRAM" --simulate &
+    XDG_RUNTIME_DIR="$home/run" KZMOUSE_SIM_STATE="$home/sim.state" "$PROGRAM" --simulate >>"$home/out.txt" 2>&1 &
   pid=$!
   shown=""
   for _ in $(seq 2000); do
     if xwininfo -name "KZ Mouse" 2>/dev/null | grep -q "IsViewable"; then shown=$(now_ms); break; fi
     sleep 0.005
   done
-  [ -n "$shown" ] || { echo "run $run: the window never showed" >&2; kill "$pid"; exit 1; }
+  [ -n "$shown" ] || { echo "run $run: the window never showed" >&2; cat "$home/out.txt" >&2; kill "$pid"; exit 1; }
   times+=($((shown - start)))
   sleep 2
   rss+=($(awk '/VmRSS/ {print $2}' "/proc/$pid/status"))
