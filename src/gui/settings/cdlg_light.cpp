@@ -51,7 +51,7 @@ Label* AddTitle(QWidget* page, const QString& text, const QRect& section) {
 CDlgLight::CDlgLight(QWidget* parent) : CDlgLight(nullptr, parent) {}
 
 CDlgLight::CDlgLight(std::unique_ptr<ks::LightingModel> model, QWidget* parent)
-    : kit::CDlgBase(parent, Qt::Widget), model_(model ? std::move(model) : std::make_unique<ks::LightingModel>()) {
+    : ModelPage(std::move(model), parent) {
   setFixedSize(kPageSize);
   BuildLightSection();
   BuildColourSection();
@@ -222,33 +222,6 @@ void CDlgLight::Refresh() {
   speed_->setValue(model_->Speed());
   speedValue_->setText(QString::number(model_->Speed()));
   refreshing_ = false;
-}
-
-bool CDlgLight::WriteToDevice() { return model_->WriteToDevice(); }
-
-bool CDlgLight::LoadFromStore() {
-  const bool loaded = model_->LoadFromStore();
-  Refresh();
-  return loaded;
-}
-
-void CDlgLight::SaveToStore() {
-  model_->SaveToStore();
-  Refresh();
-}
-
-void CDlgLight::ResetToDefaults() {
-  model_->ResetToDefaults();
-  Refresh();
-}
-
-void CDlgLight::ApplyDeviceStatus(const kz::device::StatusReport& report) {
-  if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(this, [this, report] { ApplyDeviceStatus(report); }, Qt::QueuedConnection);
-    return;
-  }
-  model_->ApplyDeviceStatus(report);
-  Refresh();
 }
 
 void CDlgLight::PaintBackground(QPainter& painter) {

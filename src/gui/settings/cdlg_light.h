@@ -9,7 +9,7 @@
 #include <array>
 #include <memory>
 
-#include "gui/kit/cdlg_base.h"
+#include "gui/settings/model_page.h"
 #include "settings/lighting_model.h"
 
 namespace kz::device {
@@ -30,7 +30,7 @@ class ToggleButton;
 }  // namespace kit
 class LightMouseView;
 
-class CDlgLight : public kit::CDlgBase {
+class CDlgLight : public ModelPage<kz::settings::LightingModel> {
   Q_OBJECT
  public:
   using ColourComponent = kz::settings::ColourComponent;
@@ -42,18 +42,7 @@ class CDlgLight : public kit::CDlgBase {
   explicit CDlgLight(std::unique_ptr<kz::settings::LightingModel> model, QWidget* parent = nullptr);
   ~CDlgLight() override;
 
-  kz::settings::LightingModel& model() { return *model_; }
-
-  bool WriteToDevice() override;
-  bool LoadFromStore() override;
-  void SaveToStore() override;
-  void ResetToDefaults() override;
-  // Takes the mouse's state. Safe to call from any thread: a report from another thread is
-  // queued to the page's thread (and dropped if the page is gone by then).
-  void ApplyDeviceStatus(const kz::device::StatusReport& report);
-
-  // Shows the model in every control without triggering any action.
-  void Refresh();
+  void Refresh() override;
 
   // The controls, for the main window's tests and for tests of this page. Lights are 0..1,
   // presets 0..15. Each control also carries an objectName (see the constructor).
@@ -91,7 +80,6 @@ class CDlgLight : public kit::CDlgBase {
   template <typename Action>
   void Act(Action&& action);
 
-  std::unique_ptr<kz::settings::LightingModel> model_;
   bool refreshing_ = false;
   kit::RadioGroup* lightGroup_ = nullptr;
   std::array<kit::SkinButton*, kz::settings::kLightCount> lightButtons_{};

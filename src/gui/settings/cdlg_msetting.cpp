@@ -55,8 +55,7 @@ Label* AddCaption(QWidget* page, const QString& text, const QRect& rect, Label::
 CDlgMSetting::CDlgMSetting(QWidget* parent) : CDlgMSetting(nullptr, parent) {}
 
 CDlgMSetting::CDlgMSetting(std::unique_ptr<ks::MouseSettingsModel> model, QWidget* parent)
-    : kit::CDlgBase(parent, Qt::Widget),
-      model_(model ? std::move(model) : std::make_unique<ks::MouseSettingsModel>()) {
+    : ModelPage(std::move(model), parent) {
   setFixedSize(kPageSize);
   BuildDpiSection();
   BuildReportRateSection();
@@ -239,33 +238,6 @@ void CDlgMSetting::Refresh() {
     steps_[static_cast<size_t>(i)].value->setText(QString::number(stepValues[i]));
   }
   refreshing_ = false;
-}
-
-bool CDlgMSetting::WriteToDevice() { return model_->WriteToDevice(); }
-
-bool CDlgMSetting::LoadFromStore() {
-  const bool loaded = model_->LoadFromStore();
-  Refresh();
-  return loaded;
-}
-
-void CDlgMSetting::SaveToStore() {
-  model_->SaveToStore();
-  Refresh();
-}
-
-void CDlgMSetting::ResetToDefaults() {
-  model_->ResetToDefaults();
-  Refresh();
-}
-
-void CDlgMSetting::ApplyDeviceStatus(const kz::device::StatusReport& report) {
-  if (QThread::currentThread() != thread()) {
-    QMetaObject::invokeMethod(this, [this, report] { ApplyDeviceStatus(report); }, Qt::QueuedConnection);
-    return;
-  }
-  model_->ApplyDeviceStatus(report);
-  Refresh();
 }
 
 void CDlgMSetting::PaintBackground(QPainter& painter) {

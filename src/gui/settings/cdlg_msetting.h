@@ -9,7 +9,7 @@
 #include <array>
 #include <memory>
 
-#include "gui/kit/cdlg_base.h"
+#include "gui/settings/model_page.h"
 #include "settings/mouse_settings_model.h"
 
 namespace kz::device {
@@ -28,7 +28,7 @@ class StepSlider;
 class ToggleButton;
 }  // namespace kit
 
-class CDlgMSetting : public kit::CDlgBase {
+class CDlgMSetting : public ModelPage<kz::settings::MouseSettingsModel> {
   Q_OBJECT
  public:
   // The six 11-step sliders, in page order.
@@ -42,18 +42,7 @@ class CDlgMSetting : public kit::CDlgBase {
   explicit CDlgMSetting(std::unique_ptr<kz::settings::MouseSettingsModel> model, QWidget* parent = nullptr);
   ~CDlgMSetting() override;
 
-  kz::settings::MouseSettingsModel& model() { return *model_; }
-
-  bool WriteToDevice() override;
-  bool LoadFromStore() override;
-  void SaveToStore() override;
-  void ResetToDefaults() override;
-  // Takes the mouse's state. Safe to call from any thread: a report from another thread is
-  // queued to the page's thread (and dropped if the page is gone by then).
-  void ApplyDeviceStatus(const kz::device::StatusReport& report);
-
-  // Shows the model in every control without triggering any action.
-  void Refresh();
+  void Refresh() override;
 
   // The controls, for the main window's tests and for tests of this page. Levels are 0..3,
   // report-rate choices 0..3. Each control also carries an objectName (see the constructor).
@@ -96,7 +85,6 @@ class CDlgMSetting : public kit::CDlgBase {
   template <typename Action>
   void Act(Action&& action);
 
-  std::unique_ptr<kz::settings::MouseSettingsModel> model_;
   bool refreshing_ = false;
   std::array<LevelRow, kz::settings::kDpiLevelCount> levels_{};
   kit::RadioGroup* levelGroup_ = nullptr;

@@ -1,0 +1,55 @@
+#pragma once
+// Base of a settings page that is a view over a core model: the model owns the state and the page
+// operations, the page shows it. Every page operation runs on the model and then shows the whole
+// model again, so a derived page only builds its controls and writes Refresh().
+#include <QMetaObject>
+#include <QThread>
+#include <memory>
+
+#include "device/status_report.h"
+#include "gui/kit/cdlg_base.h"
+
+namespace kzgui {
+
+template <typename Model>
+class ModelPage : public kit::CDlgBase {
+ public:
+  Model& model() { return *model_; }
+
+  bool WriteToDevice() override { return model_->WriteToDevice(); }
+  bool LoadFromStore() override {
+    const bool loaded = model_->LoadFromStore();
+    Refresh();
+    return loaded;
+  }
+  void SaveToStore() override {
+    model_->SaveToStore();
+    Refresh();
+  }
+  void ResetToDefaults() override {
+    model_->ResetToDefaults();
+    Refresh();
+  }
+  // Takes the mouse's state. Safe from any thread: a report from another thread is queued to the
+  // page's thread (and dropped if the page is gone by then).
+  void ApplyDeviceStatus(const kz::device::StatusReport& report) {
+    if (QThread::currentThread() != thread()) {
+      QMetaObject::invokeMethod(this, [this, report] { ApplyDeviceStatus(report); }, Qt::QueuedConnection);
+      return;
+    }
+    model_->ApplyDeviceStatus(report);
+    Refresh();
+  }
+
+  // Shows the model in every control without triggering any action.
+  virtual void Refresh() = 0;
+
+ protected:
+  // nullptr makes the default model (over the process-wide database and the mouse).
+  ModelPage(std::unique_ptr<Model> model, QWidget* parent)
+      : kit::CDlgBase(parent, Qt::Widget), model_(model ? std::move(model) : std::make_unique<Model>()) {}
+
+  std::unique_ptr<Model> model_;
+};
+
+}  // namespace kzgui
