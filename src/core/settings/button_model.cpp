@@ -84,10 +84,8 @@ bool ButtonModel::WriteKeyCombination(int number) {
 bool ButtonModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool ButtonModel::LoadFromStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
-  rs.MoveFirst();
+  if (!OpenStoredProfileRow(rs, key)) return false;
   ButtonSlots loaded;
   for (int number = 1; number <= kButtonCount; ++number) {
     ButtonSlot& slot = loaded[static_cast<size_t>(number - 1)];
@@ -102,9 +100,8 @@ bool ButtonModel::LoadFromStore(const ProfileKey& key) {
 bool ButtonModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool ButtonModel::SaveToStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
+  if (!OpenProfileRowForSave(rs, key)) return false;
   for (int number = 1; number <= kButtonCount; ++number) {
     const ButtonSlot& slot = Slot(number);
     rs.SetFieldValue(Column(number, ""), 0LL);

@@ -31,10 +31,8 @@ bool LightingModel::WriteToDevice() {
 bool LightingModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool LightingModel::LoadFromStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
-  rs.MoveFirst();
+  if (!OpenStoredProfileRow(rs, key)) return false;
   const LightSetting factory;
   for (int i = 0; i < kLightCount; ++i) {
     LightSetting& light = lights_[static_cast<size_t>(i)];
@@ -55,9 +53,8 @@ bool LightingModel::LoadFromStore(const ProfileKey& key) {
 bool LightingModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool LightingModel::SaveToStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
+  if (!OpenProfileRowForSave(rs, key)) return false;
   for (int i = 0; i < kLightCount; ++i) {
     const LightSetting& light = lights_[static_cast<size_t>(i)];
     rs.SetFieldValue(Column(i, "clrtype"), static_cast<long long>(light.colourType));

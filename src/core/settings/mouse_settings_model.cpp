@@ -35,10 +35,8 @@ bool MouseSettingsModel::WriteToDevice() {
 bool MouseSettingsModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
-  rs.MoveFirst();
+  if (!OpenStoredProfileRow(rs, key)) return false;
   // Columns another page's save left NULL read as the factory values, not as zeros.
   const MouseSettings factory;
   MouseSettings loaded;
@@ -67,9 +65,8 @@ bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
 bool MouseSettingsModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
 
 bool MouseSettingsModel::SaveToStore(const ProfileKey& key) {
-  if (!key.IsValid()) return false;
   store::Recordset rs(db_);
-  if (!store::EditOrAddProfileRow(rs, key.profile, key.user)) return false;
+  if (!OpenProfileRowForSave(rs, key)) return false;
   const MouseSettings& s = settings_;
   rs.SetFieldValue("dpi_active", static_cast<long long>(s.activeLevel));
   for (int level = 0; level < kDpiLevelCount; ++level) {

@@ -3,10 +3,22 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "store/users.h"
 
 namespace kz::settings {
 
 ProfileKey ActiveProfileKey() { return {App().userName, App().activeProfile}; }
+
+bool OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key) {
+  if (!key.IsValid()) return false;
+  if (!store::OpenProfileRow(rs, key.profile, key.user) || rs.GetRecordCount() == 0) return false;
+  rs.MoveFirst();
+  return true;
+}
+
+bool OpenProfileRowForSave(store::Recordset& rs, const ProfileKey& key) {
+  return key.IsValid() && store::EditOrAddProfileRow(rs, key.profile, key.user);
+}
 
 std::optional<long long> IntColumn(const store::Recordset& rs, const std::string& name) {
   int position = rs.FieldIndex(name);

@@ -19,6 +19,13 @@ struct ProfileKey {
 // The current user and active profile of the process (App()).
 ProfileKey ActiveProfileKey();
 
+// Opens the key's main2 row for reading, positioned on it; false when the key is not valid, the
+// query fails or the profile has no row.
+bool OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key);
+// Opens the key's main2 row for writing, adding it when missing; false when the key is not valid
+// or the row cannot be opened.
+bool OpenProfileRowForSave(store::Recordset& rs, const ProfileKey& key);
+
 // An integer column of the current row, or nothing when the column is missing or NULL. A row
 // made by another page holds NULL in the columns this page owns until it saves.
 std::optional<long long> IntColumn(const store::Recordset& rs, const std::string& name);
