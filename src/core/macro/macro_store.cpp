@@ -9,11 +9,9 @@ int PlaysOf(long long macroRepeat, long long repeatSel) {
   return static_cast<int>(std::clamp<long long>(macroRepeat, kMinPlays, kMaxPlays));
 }
 
-DeviceMacro LoadMacroForDevice(store::Database& db, const std::string& macroGuid) {
-  DeviceMacro macro;
+bool ReadStoredMacro(store::Database& db, const std::string& where, const store::Value& key, StoredMacro& out) {
   store::Recordset rs(db);
-  if (!rs.Open("select * from macro_set_detail2 where macro_guid=?", {macroGuid}) || rs.GetRecordCount() == 0)
-    return macro;
+  if (!rs.Open("select * from macro_set_detail2 where " + where, {key}) || rs.GetRecordCount() == 0) return false;
   rs.MoveFirst();
   std::string value;
   rs.GetFieldValue(kColMacroValue, value);
@@ -21,9 +19,19 @@ DeviceMacro LoadMacroForDevice(store::Database& db, const std::string& macroGuid
   // A NULL repeat count stands for the column default of 1.
   if (!std::holds_alternative<std::monostate>(rs.GetValue(kColMacroRepeat))) rs.GetFieldValue(kColMacroRepeat, repeat);
   rs.GetFieldValue(kColRepeatSel, repeatSel);
+  out.events = ParseMacroValue(value);
+  out.repeatCount = static_cast<int>(std::clamp<long long>(repeat, kMinPlays, kMaxPlays));
+  out.repeatOn = repeatSel != 0;
+  return true;
+}
+
+DeviceMacro LoadMacroForDevice(store::Database& db, const std::string& macroGuid) {
+  DeviceMacro macro;
+  StoredMacro stored;
+  if (!ReadStoredMacro(db, "macro_guid=?", macroGuid, stored)) return macro;
   macro.found = true;
-  macro.events = ParseMacroValue(value);
-  macro.plays = PlaysOf(repeat, repeatSel);
+  macro.events = std::move(stored.events);
+  macro.plays = PlaysOf(stored.repeatCount, stored.repeatOn ? 1 : 0);
   return macro;
 }
 

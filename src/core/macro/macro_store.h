@@ -24,6 +24,17 @@ struct DeviceMacro {
   int plays = 1;  // 1..255
 };
 
+// One stored macro row as the program uses it.
+struct StoredMacro {
+  std::vector<MacroEvent> events;
+  int repeatCount = 1;  // 1..255; a stored count outside that range is brought into it
+  bool repeatOn = false;
+};
+
+// Reads the macro of the row that `where` ("macro_guid=?" or "ID=?") selects with `key`; false
+// when there is no such row.
+bool ReadStoredMacro(store::Database& db, const std::string& where, const store::Value& key, StoredMacro& out);
+
 // Plays the mouse is told: the repeat count when repeat is on, else 1; a stored count outside
 // 1..255 is brought into that range.
 int PlaysOf(long long macroRepeat, long long repeatSel);

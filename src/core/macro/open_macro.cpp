@@ -13,18 +13,12 @@ bool OpenMacro::Load(long long macroId, long long setId, const std::string& setG
   setGuid_ = setGuid;
   events_.clear();
 
-  store::Recordset rs(db_);
-  if (!rs.Open("select * from macro_set_detail2 where id=?", {macroId}) || rs.GetRecordCount() == 0) return false;
-  rs.MoveFirst();
-  std::string value;
-  rs.GetFieldValue(kColMacroValue, value);
-  long long repeat = 1, repeatSel = 0;
-  if (!std::holds_alternative<std::monostate>(rs.GetValue(kColMacroRepeat))) rs.GetFieldValue(kColMacroRepeat, repeat);
-  rs.GetFieldValue(kColRepeatSel, repeatSel);
-  // A stored count the field would refuse is brought into range, so that saving never writes one.
-  repeatCount_ = static_cast<int>(std::clamp<long long>(repeat, kMinPlays, kMaxPlays));
-  repeatOn_ = repeatSel != 0;
-  events_ = ParseMacroValue(value);
+  StoredMacro stored;
+  if (!ReadStoredMacro(db_, "ID=?", macroId, stored)) return false;
+  // The count arrives in range, so saving never writes one the field would refuse.
+  repeatCount_ = stored.repeatCount;
+  repeatOn_ = stored.repeatOn;
+  events_ = std::move(stored.events);
   return true;
 }
 

@@ -61,13 +61,6 @@ CDlgLight::CDlgLight(std::unique_ptr<ks::LightingModel> model, QWidget* parent)
 
 CDlgLight::~CDlgLight() = default;
 
-template <typename Action>
-void CDlgLight::Act(Action&& action) {
-  if (refreshing_) return;
-  action();
-  Refresh();
-}
-
 void CDlgLight::BuildLightSection() {
   const QRect& s = kLightSection;
   AddTitle(this, QStringLiteral("灯光"), s);

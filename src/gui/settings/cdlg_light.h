@@ -76,11 +76,7 @@ class CDlgLight : public ModelPage<kz::settings::LightingModel> {
   void BuildLightSection();
   void BuildColourSection();
   void BuildEffectSection();
-  // Runs a user action on the model and shows the result; ignored while Refresh() sets controls.
-  template <typename Action>
-  void Act(Action&& action);
 
-  bool refreshing_ = false;
   kit::RadioGroup* lightGroup_ = nullptr;
   std::array<kit::SkinButton*, kz::settings::kLightCount> lightButtons_{};
   LightMouseView* mouseView_ = nullptr;

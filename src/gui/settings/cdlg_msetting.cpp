@@ -67,13 +67,6 @@ CDlgMSetting::CDlgMSetting(std::unique_ptr<ks::MouseSettingsModel> model, QWidge
 
 CDlgMSetting::~CDlgMSetting() = default;
 
-template <typename Action>
-void CDlgMSetting::Act(Action&& action) {
-  if (refreshing_) return;
-  action();
-  Refresh();
-}
-
 void CDlgMSetting::BuildDpiSection() {
   AddTitle(this, QStringLiteral("DPI 设置"), kDpiSection);
   levelGroup_ = new kit::RadioGroup(this);

@@ -81,11 +81,7 @@ class CDlgMSetting : public ModelPage<kz::settings::MouseSettingsModel> {
   void BuildDesktopSection();
   void BuildScrollSection();
   StepRow& AddStepRow(Step which, const QString& caption, const QRect& captionRect, const QRect& sliderRect);
-  // Runs a user action on the model and shows the result; ignored while Refresh() sets controls.
-  template <typename Action>
-  void Act(Action&& action);
 
-  bool refreshing_ = false;
   std::array<LevelRow, kz::settings::kDpiLevelCount> levels_{};
   kit::RadioGroup* levelGroup_ = nullptr;
   kit::RadioGroup* reportRateGroup_ = nullptr;

@@ -45,11 +45,21 @@ class ModelPage : public kit::CDlgBase {
   virtual void Refresh() = 0;
 
  protected:
+  // Runs a user action on the model and shows the result; ignored while Refresh() sets controls,
+  // so showing the model never acts on it.
+  template <typename Action>
+  void Act(Action&& action) {
+    if (refreshing_) return;
+    action();
+    Refresh();
+  }
+
   // nullptr makes the default model (over the process-wide database and the mouse).
   ModelPage(std::unique_ptr<Model> model, QWidget* parent)
       : kit::CDlgBase(parent, Qt::Widget), model_(model ? std::move(model) : std::make_unique<Model>()) {}
 
   std::unique_ptr<Model> model_;
+  bool refreshing_ = false;  // set by Refresh() while it sets controls
 };
 
 }  // namespace kzgui
