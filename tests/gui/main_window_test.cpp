@@ -12,6 +12,7 @@
 #include "device/hidm.h"
 #include "device/sim_mouse.h"
 #include "gui/app/cdlg_main.h"
+#include "gui/app/main_window_host.h"
 #include "gui/kit/cdlg_tip.h"
 #include "gui/kit/skin_button.h"
 #include "gui/settings/cdlg_light.h"
@@ -301,6 +302,15 @@ TEST_F(MainWindowFixture, HideAndRestore) {
   EXPECT_FALSE(window->isMinimized());
   EXPECT_TRUE(window->Page(2)->isVisible());
   EXPECT_TRUE(window->LoginPanel()->isVisible());
+}
+
+TEST_F(MainWindowFixture, AShowRequestOfALaterStartBringsTheHiddenWindowBack) {
+  Open();
+  window->RunCommand(2002);
+  window->hide();  // in the tray
+  kzgui::ShowMainWindow(window.get());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->Page(0)->isVisible());
 }
 
 TEST_F(MainWindowFixture, QuitCommandsAskTheProgramToEnd) {
