@@ -27,12 +27,7 @@ class SimMouseFixture : public ::testing::Test {
 
   // Log lines without their time prefix.
   std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    for (const std::string& line : ReadLines(dir_ / "kz_log.txt")) {
-      size_t at = line.find("]INFO: ");
-      lines.push_back(at == std::string::npos ? line : line.substr(at + 7));
-    }
-    return lines;
+    return LogMessages(dir_ / "kz_log.txt");
   }
 
   TempDir dir_;

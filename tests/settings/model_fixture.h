@@ -41,12 +41,7 @@ class ModelFixture : public ::testing::Test {
   void TearDown() override { kz::log::SetPath(""); }
 
   std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    for (const std::string& line : ReadLines(dir_ / "kz_log.txt")) {
-      size_t at = line.find("]INFO: ");
-      lines.push_back(at == std::string::npos ? line : line.substr(at + 7));
-    }
-    return lines;
+    return LogMessages(dir_ / "kz_log.txt");
   }
   long long Main2RowCount() {
     kz::store::Recordset rs(db_);

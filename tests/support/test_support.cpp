@@ -66,6 +66,15 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+std::vector<std::string> LogMessages(const std::string& path) {
+  std::vector<std::string> messages;
+  for (const std::string& line : ReadLines(path)) {
+    size_t at = line.find("]INFO: ");
+    messages.push_back(at == std::string::npos ? line : line.substr(at + 7));
+  }
+  return messages;
+}
+
 void WriteAll(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;

@@ -50,6 +50,8 @@ class ScopedXdg {
 std::string ReadAll(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
 void WriteAll(const std::string& path, const std::string& content);
+// The messages of a diagnostic log file: its lines without the time prefix.
+std::vector<std::string> LogMessages(const std::string& path);
 // Folder of the build (KZ_BINARY_DIR from CTest, else the current folder), ending in "/".
 std::string BinaryDir();
 std::string SourceDir();
