@@ -135,14 +135,7 @@ void HidapiBackend::Close() {
 }
 
 int HidapiBackend::Write(const unsigned char* bytes, int count, std::string& error) {
-  if (bytes == nullptr || count <= 0) {
-    error = "no bytes";
-    return kHidErrArgument;
-  }
-  if (count > kOutputReportLength) {
-    error = "longer than one output report";
-    return kHidErrTooLong;
-  }
+  if (int refused = CheckWriteArguments(bytes, count, error)) return refused;
   auto connection = Current();
   if (!connection) {
     error = "not open";

@@ -99,15 +99,23 @@ int HIDM_Init(unsigned short vendorId, unsigned short productId) {
   return 0;
 }
 
-int HIDM_Write(const unsigned char* bytes, int count) {
+int CheckWriteArguments(const unsigned char* bytes, int count, std::string& error) {
   if (bytes == nullptr || count <= 0) {
-    Remember(kHidErrArgument, "no bytes to write");
+    error = "no bytes to write";
     return kHidErrArgument;
   }
   if (count > kOutputReportLength) {
-    Remember(kHidErrTooLong, std::to_string(count) + " bytes, the report holds " +
-                                 std::to_string(kOutputReportLength));
+    error = std::to_string(count) + " bytes, the report holds " + std::to_string(kOutputReportLength);
     return kHidErrTooLong;
+  }
+  return 0;
+}
+
+int HIDM_Write(const unsigned char* bytes, int count) {
+  std::string problem;
+  if (int refused = CheckWriteArguments(bytes, count, problem)) {
+    Remember(refused, problem);
+    return refused;
   }
   std::shared_ptr<HidBackend> backend = OpenBackend();
   if (!backend) {

@@ -59,6 +59,11 @@ class HidBackend {
   virtual bool IsSimulated() const { return false; }
 };
 
+// Checks the arguments of a write: 0 when `count` bytes (1 to kOutputReportLength) are given,
+// else kHidErrArgument or kHidErrTooLong with the reason in `error`. Every backend's Write and
+// HIDM_Write use it, so a command is refused the same way whichever backend is in place.
+int CheckWriteArguments(const unsigned char* bytes, int count, std::string& error);
+
 // Makes `backend` the one the HIDM_* operations use, process-wide. An open connection is closed
 // first. nullptr returns to the default choice: the simulated mouse when KZMOUSE_DEVICE=sim, else
 // hidapi.

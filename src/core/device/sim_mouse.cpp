@@ -165,14 +165,7 @@ void SimulatedMouse::Close() {
 
 int SimulatedMouse::Write(const unsigned char* bytes, int count, std::string& error) {
   std::unique_lock lock(mutex_);
-  if (bytes == nullptr || count <= 0) {
-    error = "no bytes";
-    return kHidErrArgument;
-  }
-  if (count > kOutputReportLength) {
-    error = "longer than one output report";
-    return kHidErrTooLong;
-  }
+  if (int refused = CheckWriteArguments(bytes, count, error)) return refused;
   if (!plugged_) {
     error = "simulated mouse unplugged";
     return kHidErrNoDevice;
