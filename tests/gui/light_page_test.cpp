@@ -21,7 +21,7 @@
 #include "gui/kit/toggle_button.h"
 #include "gui/settings/cdlg_light.h"
 #include "gui/settings/light_mouse_view.h"
-#include "settings/model_fixture.h"
+#include "page_fixture.h"
 
 namespace {
 
@@ -65,23 +65,11 @@ std::optional<kz::device::StatusReport> LightReport(int breath, QColor light1, Q
   return kz::device::StatusReport::Decode(raw.data(), static_cast<int>(raw.size()));
 }
 
-class LightPageTest : public kztest::ModelFixture {
+class LightPageTest : public kztest::PageFixture<CDlgLight> {
  protected:
-  void SetUp() override {
-    ModelFixture::SetUp();
-    savedApp_ = kz::App();
-    kz::App().userName = "CommonUser";
-    kz::App().activeProfile = 3;
-    page_ = MakePage();
-    page_->show();
-  }
-  void TearDown() override {
-    page_.reset();
-    kz::App() = savedApp_;
-    ModelFixture::TearDown();
-  }
+  LightPageTest() : PageFixture(3) {}
 
-  std::unique_ptr<CDlgLight> MakePage() {
+  std::unique_ptr<CDlgLight> MakePage() override {
     return std::make_unique<CDlgLight>(std::make_unique<LightingModel>(db_, link_.Link()));
   }
   LightingModel& Model() { return page_->model(); }
@@ -112,8 +100,6 @@ class LightPageTest : public kztest::ModelFixture {
     EXPECT_EQ(page.speedSlider()->value(), model.Light(0).speed);
   }
 
-  kz::AppState savedApp_;
-  std::unique_ptr<CDlgLight> page_;
 };
 
 TEST_F(LightPageTest, EveryControlHasANameTheMainWindowCanFind) {

@@ -19,7 +19,7 @@
 #include "gui/kit/step_slider.h"
 #include "gui/kit/toggle_button.h"
 #include "gui/settings/cdlg_msetting.h"
-#include "settings/model_fixture.h"
+#include "page_fixture.h"
 
 namespace {
 
@@ -53,23 +53,11 @@ std::optional<kz::device::StatusReport> Report(std::initializer_list<std::pair<i
   return kz::device::StatusReport::Decode(raw.data(), static_cast<int>(raw.size()));
 }
 
-class MSettingPageTest : public kztest::ModelFixture {
+class MSettingPageTest : public kztest::PageFixture<CDlgMSetting> {
  protected:
-  void SetUp() override {
-    ModelFixture::SetUp();
-    savedApp_ = kz::App();
-    kz::App().userName = "CommonUser";
-    kz::App().activeProfile = 2;
-    page_ = MakePage();
-    page_->show();
-  }
-  void TearDown() override {
-    page_.reset();
-    kz::App() = savedApp_;
-    ModelFixture::TearDown();
-  }
+  MSettingPageTest() : PageFixture(2) {}
 
-  std::unique_ptr<CDlgMSetting> MakePage() {
+  std::unique_ptr<CDlgMSetting> MakePage() override {
     return std::make_unique<CDlgMSetting>(std::make_unique<MouseSettingsModel>(db_, pointer_, link_.Link()));
   }
   const MouseSettings& Model() { return page_->model().Settings(); }
@@ -97,8 +85,6 @@ class MSettingPageTest : public kztest::ModelFixture {
   }
 
   std::shared_ptr<InMemoryPointerSettings> pointer_ = std::make_shared<InMemoryPointerSettings>();
-  kz::AppState savedApp_;
-  std::unique_ptr<CDlgMSetting> page_;
 };
 
 TEST_F(MSettingPageTest, EveryControlHasANameTheMainWindowCanFind) {
