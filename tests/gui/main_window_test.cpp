@@ -23,46 +23,14 @@
 #include "store/schema.h"
 #include "store/users.h"
 #include "support/test_support.h"
+#include "gui/window_fixture.h"
 
 namespace {
 
 using kzgui::CDlgMain;
 using kzgui::kit::CDlgTIp;
 
-struct MainWindowFixture : ::testing::Test {
-  kztest::ScopedXdg xdg;
-  std::shared_ptr<kz::device::SimulatedMouse> mouse = std::make_shared<kz::device::SimulatedMouse>();
-  std::unique_ptr<CDlgMain> window;
-
-  void SetUp() override {
-    kz::App().ResetDefaults();
-    kz::App().dataDir = xdg.dataDir();
-    kz::paths::MakeDirs(xdg.dataDir());
-    kz::log::SetPath(xdg.root().path() + "kz_log.txt");
-    kz::device::InstallBackend(mouse);
-    ASSERT_TRUE(kz::store::OpenOrCreate(kz::store::Db(), xdg.dataDir(), xdg.root().path()));
-    long long syncLast = 0;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(kz::store::Db(), "*", syncLast));
-  }
-
-  void TearDown() override {
-    window.reset();
-    kz::device::InstallBackend(nullptr);
-    kz::store::Db().Close();
-    kz::log::SetPath("");
-  }
-
-  void Open() {
-    CDlgMain::Options options;
-    options.pages = CDlgMain::DefaultPages();
-    options.useTray = false;
-    window = std::make_unique<CDlgMain>(std::move(options));
-    window->show();
-  }
-
-  kzgui::CDlgMSetting& Settings() { return *qobject_cast<kzgui::CDlgMSetting*>(window->Page(0)); }
-  kzgui::CDlgLight& Lights() { return *qobject_cast<kzgui::CDlgLight*>(window->Page(2)); }
-
+struct MainWindowFixture : kztest::WindowFixture {
   // Runs a command that ends in a message tip; answers the tip with OK and returns its text.
   QString RunAnsweringTip(int command) {
     QString text;
@@ -79,11 +47,6 @@ struct MainWindowFixture : ::testing::Test {
     for (int slot = 0; slot < CDlgMain::kSlotCount; ++slot)
       if (window->Page(slot) && !window->Page(slot)->isHidden()) shown.push_back(slot);
     return shown;
-  }
-
-  bool Logged(const std::string& message) {
-    auto messages = kztest::LogMessages(xdg.root().path() + "kz_log.txt");
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
   }
 };
 
