@@ -1,6 +1,6 @@
 // Throughput of the device link: command texts through SendCommandText into the simulated mouse,
 // and status reports decoded. Run: device_bench [--benchmark_filter=...]
-#include "app/log.h"
+#include "base/log.h"
 #include "device/channel.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"

@@ -1,7 +1,7 @@
 // The device commands of kzmousectl: list, status, send.
 #include "cli_commands.h"
 
-#include "app/log.h"
+#include "base/log.h"
 #include "device/channel.h"
 #include "device/device_reader.h"
 #include "device/hidm.h"

@@ -2,11 +2,11 @@
 // of the current user, through the same models the settings pages use.
 #include "cli_commands.h"
 
-#include "app/app_state.h"
-#include "app/paths.h"
+#include "base/app_state.h"
+#include "base/paths.h"
 #include "device/presence.h"
 #include "settings/button_model.h"
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 #include "settings/lighting_model.h"
 #include "settings/mouse_settings_model.h"
 #include "store/schema.h"

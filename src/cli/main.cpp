@@ -2,7 +2,7 @@
 // the mouse backend and dispatches to the registered commands (see cli_commands.h).
 #include "cli_commands.h"
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"
 

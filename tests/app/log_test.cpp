@@ -3,8 +3,8 @@
 #include <regex>
 #include <thread>
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "base/log.h"
+#include "base/paths.h"
 #include "support/test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "support/test_support.h"

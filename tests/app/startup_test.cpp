@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/handoff.h"
-#include "app/notify.h"
-#include "app/paths.h"
+#include "base/notify.h"
+#include "base/paths.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "store/database.h"

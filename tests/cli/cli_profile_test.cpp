@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sys/wait.h>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "store/database.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "device/channel.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"

@@ -11,7 +11,7 @@
 #include <optional>
 #include <thread>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "device/status_report.h"
 #include "gui/kit/color_strip.h"
 #include "gui/kit/color_swatch.h"

@@ -11,7 +11,7 @@
 #include <optional>
 #include <thread>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "device/status_report.h"
 #include "gui/kit/dpi_slider.h"
 #include "gui/kit/number_edit.h"

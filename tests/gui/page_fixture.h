@@ -3,7 +3,7 @@
 // user on one profile; the process-wide values are put back afterwards.
 #include <memory>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "settings/model_fixture.h"
 
 namespace kztest {

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/log.h"
-#include "app/paths.h"
+#include "base/app_state.h"
+#include "base/log.h"
+#include "base/paths.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"
 #include "gui/app/cdlg_main.h"

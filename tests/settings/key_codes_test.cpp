@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 
 namespace kz::settings {
 namespace {

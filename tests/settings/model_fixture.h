@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "settings/device_link.h"
 #include "store/database.h"
 #include "store/schema.h"

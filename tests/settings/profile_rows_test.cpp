@@ -1,7 +1,7 @@
 // The three settings models share one main2 row per user and profile.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "settings/button_model.h"
 #include "settings/lighting_model.h"
 #include "settings/model_fixture.h"

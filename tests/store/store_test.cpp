@@ -4,9 +4,9 @@
 #include <set>
 #include <sys/stat.h>
 
-#include "app/app_state.h"
-#include "app/notify.h"
-#include "app/paths.h"
+#include "base/app_state.h"
+#include "base/notify.h"
+#include "base/paths.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "store/users.h"

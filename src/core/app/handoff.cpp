@@ -9,8 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/notify.h"
-#include "app/paths.h"
+#include "base/notify.h"
+#include "base/paths.h"
 
 extern char** environ;
 

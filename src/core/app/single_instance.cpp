@@ -9,7 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace kz::app {
 namespace {

@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/handoff.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "app/single_instance.h"
 #include "store/schema.h"
 #include "store/users.h"

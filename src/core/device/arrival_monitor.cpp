@@ -1,6 +1,6 @@
 #include "device/arrival_monitor.h"
 
-#include "app/log.h"
+#include "base/log.h"
 #include "device/hidm.h"
 #include "device/presence.h"
 #include "device/sim_mouse.h"

@@ -1,6 +1,6 @@
 #include "device/device_reader.h"
 
-#include "app/log.h"
+#include "base/log.h"
 #include "device/channel.h"
 #include "device/hidm.h"
 

@@ -1,7 +1,7 @@
 #include "device/sim_mouse.h"
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "base/log.h"
+#include "base/paths.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 
 namespace kz::macro {
 

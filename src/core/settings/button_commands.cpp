@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 
 namespace kz::settings {
 

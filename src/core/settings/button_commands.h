@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 
 namespace kz::settings {
 

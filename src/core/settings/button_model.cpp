@@ -1,9 +1,9 @@
 #include "settings/button_model.h"
 
-#include "app/log.h"
+#include "base/log.h"
 #include "macro/macro_event.h"
 #include "macro/macro_store.h"
-#include "settings/key_codes.h"
+#include "keys/key_codes.h"
 #include "store/users.h"
 
 namespace kz::settings {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "base/log.h"
+#include "base/paths.h"
 #include "settings/run_program.h"
 
 namespace kz::settings {

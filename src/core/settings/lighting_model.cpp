@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "device/status_report.h"
 #include "store/users.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
-#include "app/app_state.h"
-#include "app/paths.h"
+#include "base/app_state.h"
+#include "base/paths.h"
 #include "settings/desktop_pointer_settings.h"
 #include "settings/mouse_settings.h"
 

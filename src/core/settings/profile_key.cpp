@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "store/users.h"
 
 namespace kz::settings {

@@ -4,9 +4,9 @@
 #include <random>
 #include <unistd.h>
 
-#include "app/app_state.h"
-#include "app/notify.h"
-#include "app/paths.h"
+#include "base/app_state.h"
+#include "base/notify.h"
+#include "base/paths.h"
 
 namespace kz::store {
 

@@ -1,6 +1,6 @@
 #include "store/users.h"
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "store/schema.h"
 
 namespace kz::store {

@@ -13,8 +13,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/app_state.h"
-#include "app/log.h"
+#include "base/app_state.h"
+#include "base/log.h"
 #include "device/arrival_monitor.h"
 #include "device/channel.h"
 #include "device/device_reader.h"

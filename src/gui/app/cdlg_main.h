@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "app/event.h"
+#include "base/event.h"
 #include "gui/kit/cdlg_base.h"
 
 class QMenu;

@@ -10,7 +10,7 @@
 
 #include "gui/app/cdlg_main.h"
 #include "gui/app/main_window_host.h"
-#include "app/notify.h"
+#include "base/notify.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 

@@ -3,7 +3,7 @@
 // enumerate, open, a reader thread blocked in its read while the main thread writes "03F9", the
 // status report, a second write, then closing the connection, which must end the blocked read.
 // Prints what happened, one fact per line; exit code 0 when every step went as expected.
-#include "app/log.h"
+#include "base/log.h"
 #include "device/channel.h"
 #include "device/hidapi_backend.h"
 #include "device/hidm.h"

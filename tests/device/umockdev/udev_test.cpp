@@ -1,6 +1,6 @@
 // Presence and arrival through libudev against an emulated mouse. This program runs under
 // umockdev-wrapper (its preload redirects /sys, /dev and the uevent socket into a testbed).
-#include "app/log.h"
+#include "base/log.h"
 #include "device/arrival_monitor.h"
 #include "device/hidapi_backend.h"
 #include "device/hidm.h"

@@ -1,4 +1,4 @@
-#include "app/notify.h"
+#include "base/notify.h"
 
 #include <cstdio>
 #include <mutex>
