@@ -2,7 +2,9 @@
 // of the current user, through the same models the settings pages use.
 #include "cli_commands.h"
 
-#include "base/app_state.h"
+#include "app/services.h"
+#include "base/constants.h"
+#include "base/dispatcher.h"
 #include "base/paths.h"
 #include "device/presence.h"
 #include "settings/button_model.h"
@@ -11,6 +13,7 @@
 #include "settings/mouse_settings_model.h"
 #include "store/schema.h"
 #include "store/users.h"
+#include "profile/profile_session.h"
 
 #include <json/json.h>
 
@@ -60,69 +63,60 @@ std::optional<int> NumberIn(const std::string& text, int low, int high) {
   return value;
 }
 
-// The models of one profile, loaded from the store or at their factory values when the profile has
-// no row. The desktop pointer settings are kept in memory: the tool stores them, it does not apply
-// them to the desktop it happens to run in.
+// The desktop pointer settings are kept in memory: the tool stores them, it does not apply them
+// to the desktop it happens to run in.
+std::shared_ptr<settings::PointerSettings> FactoryPointer() {
+  auto pointer = std::make_shared<settings::InMemoryPointerSettings>();
+  MouseSettings factory;
+  pointer->SetDoubleClickTime(settings::DoubleClickTimeOfStep(factory.doubleClick));
+  pointer->SetWheelScrollLines(settings::WheelScrollLinesOf(factory.scrollByPage, factory.scrollSpeed));
+  pointer->SetMouseSpeed(settings::MouseSpeedOfStep(factory.pointerSpeed));
+  return pointer;
+}
+
+// The tool has no window to keep responsive: it writes on its own thread and waits.
+std::unique_ptr<app::Services> MakeServices(QueueDispatcher& dispatcher) {
+  app::ServiceParts parts;
+  parts.values.dataDir = paths::DataDir();
+  parts.values.programDir = paths::ProgramDir();
+  parts.dispatcher = &dispatcher;
+  parts.pointer = FactoryPointer();
+  parts.writer = std::make_unique<device::DirectWriter>(device::ChannelLink());
+  parts.pages.pageSlots = 3;  // the settings pages: mouse settings, buttons, lighting
+  return std::make_unique<app::Services>(std::move(parts));
+}
+
+// One profile of the current user, as the window's pages hold it.
 struct Profile {
-  explicit Profile(store::Database& db, ProfileKey profileKey)
-      : key(std::move(profileKey)), mouse(db, FactoryPointer()), lights(db), buttons(db) {}
-
-  static std::shared_ptr<settings::PointerSettings> FactoryPointer() {
-    auto pointer = std::make_shared<settings::InMemoryPointerSettings>();
-    MouseSettings factory;
-    pointer->SetDoubleClickTime(settings::DoubleClickTimeOfStep(factory.doubleClick));
-    pointer->SetWheelScrollLines(settings::WheelScrollLinesOf(factory.scrollByPage, factory.scrollSpeed));
-    pointer->SetMouseSpeed(settings::MouseSpeedOfStep(factory.pointerSpeed));
-    return pointer;
-  }
-  void Load() {
-    stored = mouse.LoadFromStore(key);
-    if (!stored) mouse.ResetToDefaults();
-    if (!lights.LoadFromStore(key)) lights.ResetToDefaults();
-    if (!buttons.LoadFromStore(key)) buttons.ResetToDefaults();
-  }
-  void Reset() {
-    mouse.ResetToDefaults();
-    mouse.SetSensitivitySwitch(false);  // the page keeps it; a factory reset of a profile does not
-    lights.ResetToDefaults();
-    buttons.ResetToDefaults();
-  }
-  bool SaveSettingsAndLights() { return mouse.SaveToStore(key) && lights.SaveToStore(key); }
-  bool SaveAll() { return SaveSettingsAndLights() && buttons.SaveToStore(key); }
-  // The pages' order: settings, buttons, lights, stopping at the first failure.
-  bool Write() {
-    return mouse.WriteToDevice() && Pause() && buttons.WriteToDevice() && Pause() && lights.WriteToDevice();
-  }
-  static bool Pause() {
-    settings::DefaultDeviceLink().pause(settings::kCommandPauseMs);
-    return true;
-  }
-
-  ProfileKey key;
+  settings::ProfileKey key;
   bool stored = false;
-  settings::MouseSettingsModel mouse;
-  settings::LightingModel lights;
-  settings::ButtonModel buttons;
+  const settings::MouseSettingsModel& mouse;
+  const settings::LightingModel& lights;
+  const settings::ButtonModel& buttons;
 };
 
+Profile ProfileOf(profile::ProfileSession& session, bool stored) {
+  return {session.Key(), stored, session.MouseSettings(), session.Lighting(), session.Buttons()};
+}
+
 // Opens the database and loads the current user the way the window program starts.
-bool OpenStore(const Invocation& call, store::Database& db) {
-  AppState& app = App();
-  app.dataDir = paths::DataDir();
-  app.programDir = paths::ProgramDir();
-  if (!paths::MakeDirs(app.dataDir, 0700)) {
-    Fail(call, kExitFailure, "cannot make the data folder " + app.dataDir);
+bool OpenStore(const Invocation& call, app::Services& services) {
+  const std::string& dataDir = services.values.dataDir;
+  if (!paths::MakeDirs(dataDir, 0700)) {
+    Fail(call, kExitFailure, "cannot make the data folder " + dataDir);
     return false;
   }
-  if (!store::OpenOrCreate(db, app.dataDir, app.programDir)) {
-    Fail(call, kExitFailure, "cannot open the database in " + app.dataDir);
+  if (!store::OpenOrCreate(services.db, dataDir, services.values.programDir, kSoftwareVersion,
+                           kDefaultFirmwareVersion)) {
+    Fail(call, kExitFailure, "cannot open the database in " + dataDir);
     return false;
   }
-  long long ignoredSyncLast = 0;
-  if (!store::LoadCurrentUser(db, store::kPlaceholderPassword, ignoredSyncLast)) {
-    Fail(call, kExitFailure, "cannot load the current user: " + db.GetLastErrorString());
+  store::CurrentUser user;
+  if (!store::LoadCurrentUser(services.db, store::kPlaceholderPassword, user)) {
+    Fail(call, kExitFailure, "cannot load the current user: " + services.db.GetLastErrorString());
     return false;
   }
+  services.session.SetUserName(user.userName);
   return true;
 }
 
@@ -365,12 +359,14 @@ class SetOptions {
 
 // ---- the command ----
 
-int WriteProfile(const Invocation& call, Profile& profile) {
+int WriteProfile(const Invocation& call, profile::ProfileSession& session) {
   if (!device::IsMousePresent())
     return Fail(call, kExitNoMouse, call.simulate ? "the simulated mouse is unplugged"
                                                   : "no mouse present (USB 7616:530A); is it plugged in?");
-  if (!profile.Write()) return Fail(call, kExitWriteFailed, "the mouse did not take the settings: " + LastHidErrorText());
-  *call.out << "wrote profile " << profile.key.profile << " to the mouse\n";
+  bool ok = false;
+  session.WriteProfile([&ok](bool written) { ok = written; });  // a direct writer: done at once
+  if (!ok) return Fail(call, kExitWriteFailed, "the mouse did not take the settings: " + LastHidErrorText());
+  *call.out << "wrote profile " << session.ActiveProfile() << " to the mouse\n";
   return kExitOk;
 }
 
@@ -387,10 +383,16 @@ int RunProfile(const Invocation& call) {
   bool write = action == "write" || ((action == "set" || action == "reset") && TakeFlag(args, "--write"));
   if (action != "set" && !args.empty()) return Usage(call, "unexpected argument \"" + args.front() + "\"");
 
-  store::Database& db = store::Db();
-  if (!OpenStore(call, db)) return kExitFailure;
-  Profile profile(db, {App().userName, *number});
-  profile.Load();
+  QueueDispatcher dispatcher;
+  std::unique_ptr<app::Services> services = MakeServices(dispatcher);
+  if (!OpenStore(call, *services)) return kExitFailure;
+  profile::ProfileSession& session = services->Profiles();
+  session.SetActiveProfile(*number);
+  // Whether the profile has a row of its own: else every page shows its factory values.
+  store::Recordset row(services->db);
+  const bool stored = store::OpenProfileRow(row, *number, session.Key().user) && row.GetRecordCount() > 0;
+  session.LoadAll();
+  Profile profile = ProfileOf(session, stored);
 
   if (action == "show") {
     if (json) {
@@ -405,20 +407,26 @@ int RunProfile(const Invocation& call) {
   }
   if (action == "set") {
     // Everything is checked before anything is stored.
-    SetOptions options(profile.mouse.Settings(), profile.lights.Lights());
+    SetOptions options(session.MouseSettings().Settings(), session.Lighting().Lights());
     if (std::string problem = options.Apply(args); !problem.empty()) return Usage(call, problem);
-    profile.mouse.SetSettings(options.Mouse());
-    profile.lights.SetLights(options.Lights());
+    session.MouseSettings().SetSettings(options.Mouse());
+    session.Lighting().SetLights(options.Lights());
   } else if (action == "reset") {
-    profile.Reset();
+    session.ResetAll();
+    // The window's reset keeps the switch as the page shows it; a reset of a stored profile
+    // from here puts it back to its factory state too.
+    session.MouseSettings().SetSensitivitySwitch(false);
   }
   if (action != "write") {
     // set changes no button, so the stored buttons are left as they are.
-    if (!(action == "set" ? profile.SaveSettingsAndLights() : profile.SaveAll()))
-      return Fail(call, kExitFailure, "cannot store profile " + std::to_string(*number) + ": " + db.GetLastErrorString());
+    using profile::kButtonSlot, profile::kLightingSlot, profile::kMouseSettingsSlot;
+    bool saved = action == "set" ? session.Save({kMouseSettingsSlot, kLightingSlot}) : session.SaveAll();
+    if (!saved)
+      return Fail(call, kExitFailure,
+                  "cannot store profile " + std::to_string(*number) + ": " + services->db.GetLastErrorString());
     *call.out << (action == "set" ? "stored" : "reset") << " profile " << *number << " of " << profile.key.user << "\n";
   }
-  return write ? WriteProfile(call, profile) : kExitOk;
+  return write ? WriteProfile(call, session) : kExitOk;
 }
 
 const bool registered = RegisterCommand(

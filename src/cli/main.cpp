@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
     if (std::string problem = call.simulatedMouse->StateProblem(); !problem.empty())
       std::cerr << "kzmousectl: warning: simulated mouse: " << problem << "\n";
     kz::device::InstallBackend(call.simulatedMouse);
+  } else {
+    kz::device::InstallBackend(kz::device::MakeBackend(false));
   }
   int code = command->run(call);
   kz::device::InstallBackend(nullptr);  // closes the connection

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "base/app_state.h"
+#include "app/services.h"
 #include "app/handoff.h"
 #include "base/notify.h"
 #include "base/paths.h"
@@ -68,17 +68,17 @@ TEST(Startup, FreshStartMakesTheDataFolderDatabaseAndUserThenRemembersAtExit) {
   kztest::ScopedXdg xdg;
   bool windowRan = false;
   kz::app::StartupHooks hooks;
-  hooks.runMainWindow = [&](kz::app::SingleInstance&) {
+  hooks.runMainWindow = [&](kz::app::SingleInstance&, kz::app::Services& services) {
     windowRan = true;
-    EXPECT_EQ(kz::App().userName, "CommonUser");
-    EXPECT_EQ(kz::App().activeProfile, 1);
-    EXPECT_EQ(kz::App().firmwareVersion, "0.3");
-    EXPECT_EQ(kz::App().syncLast, 0);
-    kz::App().activeProfile = 4;  // the user picked profile 4
+    kz::SessionValues session = services.session.Snapshot();
+    EXPECT_EQ(session.userName, "CommonUser");
+    EXPECT_EQ(services.Profiles().ActiveProfile(), 1);
+    EXPECT_EQ(session.firmwareVersion, "0.3");
+    EXPECT_EQ(session.syncLast, 0);
+    services.Profiles().SetActiveProfile(4);  // the user picked profile 4
   };
   EXPECT_EQ(kz::app::RunApplication({"kzMouse"}, hooks), 0);
   EXPECT_TRUE(windowRan);
-  kz::store::Db().Close();
 
   struct stat st{};
   ASSERT_EQ(::stat(xdg.dataDir().c_str(), &st), 0);
@@ -112,7 +112,7 @@ TEST(Startup, SecondStartOnlyAsksTheFirstToShow) {
   ASSERT_TRUE(first.Listen());
   bool windowRan = false;
   kz::app::StartupHooks hooks;
-  hooks.runMainWindow = [&](kz::app::SingleInstance&) { windowRan = true; };
+  hooks.runMainWindow = [&](kz::app::SingleInstance&, kz::app::Services&) { windowRan = true; };
   EXPECT_EQ(kz::app::RunApplication({"kzMouse"}, hooks), 0);
   EXPECT_FALSE(windowRan);
   EXPECT_TRUE(first.TakeShowRequest());

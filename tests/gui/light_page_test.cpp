@@ -11,7 +11,6 @@
 #include <optional>
 #include <thread>
 
-#include "base/app_state.h"
 #include "device/status_report.h"
 #include "gui/kit/color_strip.h"
 #include "gui/kit/color_swatch.h"
@@ -70,7 +69,7 @@ class LightPageTest : public kztest::PageFixture<CDlgLight> {
   LightPageTest() : PageFixture(3) {}
 
   std::unique_ptr<CDlgLight> MakePage() override {
-    return std::make_unique<CDlgLight>(std::make_unique<LightingModel>(db_, link_.Link()));
+    return std::make_unique<CDlgLight>(KeepModel<LightingModel>(db_, link_.Link()), KeySource());
   }
   LightingModel& Model() { return page_->model(); }
 

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "base/app_state.h"
 #include "base/log.h"
 #include "base/paths.h"
 #include "device/hidm.h"
@@ -31,14 +30,24 @@ using kzgui::CDlgMain;
 using kzgui::kit::CDlgTIp;
 
 struct MainWindowFixture : kztest::WindowFixture {
-  // Runs a command that ends in a message tip; answers the tip with OK and returns its text.
+  // Runs a command that ends in a message tip (at once, or once the mouse has answered); answers
+  // the tip with OK and returns its text after the mouse has got everything the command sent.
   QString RunAnsweringTip(int command) {
     QString text;
-    QTimer::singleShot(0, [&] {
-      if (CDlgTIp* tip = CDlgTIp::Current()) text = tip->text();
-      CDlgTIp::CloseOpen();
+    bool answered = false;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      if (CDlgTIp* tip = CDlgTIp::Current(); tip && !answered) {
+        text = tip->text();
+        answered = true;
+        CDlgTIp::CloseOpen();
+      }
     });
+    answer.start();
     window->RunCommand(command);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 5000)) << "no tip after command " << command;
+    WaitForMouse();
     return text;
   }
 
@@ -101,7 +110,7 @@ TEST_F(MainWindowFixture, ApplyWritesTheShownPageAndReportsTheOutcome) {
   EXPECT_EQ(RunAnsweringTip(2008), "成功！");
   EXPECT_EQ(mouse->Trace(), (std::vector<std::string>{"03 10 04 01 20 14 80 A4", "03 12 00 00 10 01 01 00 00 00 00"}));
   // Apply saved every page first.
-  kz::store::Recordset row(kz::store::Db());
+  kz::store::Recordset row(Db());
   ASSERT_TRUE(kz::store::OpenProfileRow(row, 1, "CommonUser"));
   ASSERT_EQ(row.GetRecordCount(), 1);
   int dpi2 = 0, light1On = -1;
@@ -135,7 +144,7 @@ TEST_F(MainWindowFixture, FactoryResetStoresAndSendsDefaultsAndStopsQuietlyOnRef
                                                      "03 09 11 00 FF 91 00 FF 91 00 00"}));
   EXPECT_TRUE(Logged("Start Write Data "));
   EXPECT_TRUE(Logged("Write Data Complete"));
-  kz::store::Recordset row(kz::store::Db());
+  kz::store::Recordset row(Db());
   ASSERT_TRUE(kz::store::OpenProfileRow(row, 1, "CommonUser"));
   int dpi1 = 0;
   row.GetFieldValue("dpi_1", dpi1);
@@ -152,6 +161,7 @@ TEST_F(MainWindowFixture, FactoryResetStoresAndSendsDefaultsAndStopsQuietlyOnRef
     CDlgTIp::CloseOpen();
   });
   window->RunCommand(2007);
+  WaitForMouse();
   EXPECT_EQ(shownTip, "确认恢复出厂设置吗？") << "only the confirmation, no failure message";
   EXPECT_EQ(Settings().model().Settings().levels[0].value, 1600);
   EXPECT_TRUE(Logged("Start Write Data "));
@@ -167,6 +177,7 @@ TEST_F(MainWindowFixture, DeclinedFactoryResetChangesNothing) {
   mouse->ClearTrace();
   QTimer::singleShot(0, [] { CDlgTIp::Current()->reject(); });
   window->RunCommand(2007);
+  WaitForMouse();
   EXPECT_EQ(Settings().model().Settings().levels[0].value, 5000);
   EXPECT_TRUE(mouse->Trace().empty());
 }
@@ -175,11 +186,11 @@ TEST_F(MainWindowFixture, ProfilesLoadTheirRowOrShowDefaultsWithoutWriting) {
   Open();
   Settings().model().SetLevelValue(0, 400);
   window->SaveToStore();  // profile 1 row
-  kz::App().activeProfile = 2;
+  Profiles().SetActiveProfile(2);
   Settings().model().SetLevelValue(0, 2400);
   window->SaveToStore();  // profile 2 row
-  auto rows = [] {
-    kz::store::Recordset rs(kz::store::Db());
+  auto rows = [this] {
+    kz::store::Recordset rs(Db());
     rs.Open("select count(*) from main2");
     int n = 0;
     rs.GetFieldValue(0, n);
@@ -188,13 +199,13 @@ TEST_F(MainWindowFixture, ProfilesLoadTheirRowOrShowDefaultsWithoutWriting) {
   ASSERT_EQ(rows(), 2);
 
   QTest::mouseClick(window->Button(2011), Qt::LeftButton);
-  EXPECT_EQ(kz::App().activeProfile, 1);
+  EXPECT_EQ(Profiles().ActiveProfile(), 1);
   EXPECT_EQ(Settings().model().Settings().levels[0].value, 400);
   QTest::mouseClick(window->Button(2012), Qt::LeftButton);
   EXPECT_EQ(Settings().model().Settings().levels[0].value, 2400);
   for (int id = 2011; id <= 2015; ++id) EXPECT_EQ(window->Button(id)->isHighlighted(), id == 2012);
   QTest::mouseClick(window->Button(2015), Qt::LeftButton);
-  EXPECT_EQ(kz::App().activeProfile, 5);
+  EXPECT_EQ(Profiles().ActiveProfile(), 5);
   EXPECT_EQ(Settings().model().Settings().levels[0].value, 1600) << "defaults for a profile without a row";
   EXPECT_EQ(rows(), 2) << "switching writes nothing";
 }
@@ -218,10 +229,10 @@ TEST_F(MainWindowFixture, StatusReportReachesBothPagesOnTheWindowThreadAndIsSave
   EXPECT_EQ(levels[2].value, 3200);
   EXPECT_EQ(Settings().model().Settings().activeLevel, 2);
   EXPECT_EQ(Lights().model().Light(0).colourType, 0);
-  EXPECT_EQ(kz::App().firmwareVersion, "1.2");
+  EXPECT_EQ(services->session.FirmwareVersion(), "1.2");
   EXPECT_TRUE(window->UploadRequestEvent().IsSet());
 
-  kz::store::Recordset row(kz::store::Db());
+  kz::store::Recordset row(Db());
   ASSERT_TRUE(kz::store::OpenProfileRow(row, 1, "CommonUser"));
   ASSERT_EQ(row.GetRecordCount(), 1);
   int dpiActive = -1, dpi3 = 0, rgb = 0;

@@ -11,7 +11,6 @@
 #include <optional>
 #include <thread>
 
-#include "base/app_state.h"
 #include "device/status_report.h"
 #include "gui/kit/dpi_slider.h"
 #include "gui/kit/number_edit.h"
@@ -58,7 +57,7 @@ class MSettingPageTest : public kztest::PageFixture<CDlgMSetting> {
   MSettingPageTest() : PageFixture(2) {}
 
   std::unique_ptr<CDlgMSetting> MakePage() override {
-    return std::make_unique<CDlgMSetting>(std::make_unique<MouseSettingsModel>(db_, pointer_, link_.Link()));
+    return std::make_unique<CDlgMSetting>(KeepModel<MouseSettingsModel>(db_, pointer_, link_.Link()), KeySource());
   }
   const MouseSettings& Model() { return page_->model().Settings(); }
 

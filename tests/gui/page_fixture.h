@@ -1,10 +1,11 @@
 #pragma once
 // A settings page over a test database and a recording device link, shown for the current
 // user on one profile; the process-wide values are put back afterwards.
+#include <deque>
 #include <memory>
 
-#include "base/app_state.h"
 #include "settings/model_fixture.h"
+#include "settings/profile_key.h"
 
 namespace kztest {
 
@@ -15,26 +16,36 @@ class PageFixture : public ModelFixture {
 
   void SetUp() override {
     ModelFixture::SetUp();
-    savedApp_ = kz::App();
-    kz::App().userName = "CommonUser";
-    kz::App().activeProfile = profile_;
     page_ = MakePage();
     page_->show();
   }
   void TearDown() override {
     page_.reset();
-    kz::App() = savedApp_;
+    models_.clear();
     ModelFixture::TearDown();
   }
 
   // A page over db_ and link_.
   virtual std::unique_ptr<Page> MakePage() = 0;
 
+  // The row the pages work on: the current user's profile of the fixture.
+  kz::settings::ProfileKey Key() const { return {"CommonUser", profile_}; }
+  auto KeySource() {
+    return [this] { return Key(); };
+  }
+  // Keeps a model for the fixture's life (a page holds a reference to its model).
+  template <typename Model, typename... Args>
+  Model& KeepModel(Args&&... args) {
+    auto model = std::make_shared<Model>(std::forward<Args>(args)...);
+    models_.push_back(model);
+    return *model;
+  }
+
   std::unique_ptr<Page> page_;
 
  private:
   int profile_;
-  kz::AppState savedApp_;
+  std::deque<std::shared_ptr<void>> models_;
 };
 
 }  // namespace kztest

@@ -74,6 +74,9 @@ std::string DumpTables(const std::string& databasePath) {
 
 class ScriptedSession : public kztest::WindowFixture {
  protected:
+  // The program's own pointer settings: in this desktop-less session they live in a file.
+  ScriptedSession() { pointer = kz::app::DesktopPointerSettingsFor(xdg.dataDir()); }
+
   // Runs a window command; every tip it raises (now or once the mouse has answered) is answered
   // with OK and noted, and the command counts as done when the mouse trace and the tips have
   // stood still for a while.
@@ -152,6 +155,8 @@ TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
               code);
   transcript_ << "kzmousectl exit " << code << "\n" << output;
   for (const std::string& line : kztest::ReadLines(xdg.root() / "sim.trace")) transcript_ << "sim: " << line << "\n";
+  for (const std::string& message : kztest::LogMessages(xdg.root() / "state/kzMouse/kz_log.txt"))
+    transcript_ << "kzmousectl log: " << message << "\n";
 
   for (const std::string& message : kztest::LogMessages(LogPath())) transcript_ << "log: " << message << "\n";
   transcript_ << DumpTables(xdg.dataDir() + "kzdb.mdb");

@@ -2,22 +2,27 @@
 // The main window over a temporary database, a log of its own and the in-process simulated mouse.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <algorithm>
 #include <memory>
 
-#include "base/app_state.h"
+#include "app/services.h"
 #include "base/log.h"
 #include "base/paths.h"
+#include "device/device_writer.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"
 #include "gui/app/cdlg_main.h"
+#include "gui/app/qt_dispatcher.h"
 #include "gui/kit/cdlg_tip.h"
 #include "gui/settings/cdlg_light.h"
 #include "gui/settings/cdlg_msetting.h"
 #include "store/schema.h"
 #include "store/users.h"
+#include "support/test_services.h"
 #include "support/test_support.h"
 
 namespace kztest {
@@ -27,30 +32,58 @@ struct WindowFixture : ::testing::Test {
   // The desktop the tests run on is never asked about, let alone changed.
   kztest::ScopedEnv desktop{"XDG_CURRENT_DESKTOP", nullptr};
   std::shared_ptr<kz::device::SimulatedMouse> mouse = std::make_shared<kz::device::SimulatedMouse>();
+  kzgui::QtDispatcher dispatcher;
+  std::unique_ptr<kz::app::Services> services;
   std::unique_ptr<kzgui::CDlgMain> window;
 
+  // The pages of the window program; a test may add the button page before SetUp.
+  kz::profile::ProfileSession::Options pages = WindowPages();
+  static kz::profile::ProfileSession::Options WindowPages() {
+    kz::profile::ProfileSession::Options options;
+    options.buttonPage = false;
+    return options;
+  }
+
+  // nullptr keeps them in memory.
+  std::shared_ptr<kz::settings::PointerSettings> pointer;
+
   void SetUp() override {
-    kz::App().ResetDefaults();
-    kz::App().dataDir = xdg.dataDir();
     kz::paths::MakeDirs(xdg.dataDir());
     kz::log::SetPath(LogPath());
-    kz::device::InstallBackend(mouse);
-    ASSERT_TRUE(kz::store::OpenOrCreate(kz::store::Db(), xdg.dataDir(), xdg.root().path()));
-    long long syncLast = 0;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(kz::store::Db(), "*", syncLast));
+    kztest::TestServiceOptions options;
+    options.dataDir = xdg.dataDir();
+    options.dispatcher = &dispatcher;
+    options.backend = mouse;
+    options.pages = pages;
+    options.pointer = pointer;
+    services = kztest::MakeTestServices(std::move(options));
+    ASSERT_TRUE(kz::store::OpenOrCreate(Db(), xdg.dataDir(), xdg.root().path(), "1.17", "0.3"));
+    kz::store::CurrentUser user;
+    ASSERT_TRUE(kz::store::LoadCurrentUser(Db(), "*", user));
+    services->session.SetUserName(user.userName);
+    services->Profiles().SetActiveProfile(user.activeProfile);
   }
 
   void TearDown() override {
     window.reset();
-    kz::device::InstallBackend(nullptr);
-    kz::store::Db().Close();
+    services.reset();
     kz::log::SetPath("");
   }
+
+  kz::store::Database& Db() { return services->db; }
+  // Until the writer thread has sent everything and its results are back on this thread.
+  void WaitForMouse() {
+    auto& writer = static_cast<kz::device::DeviceWriter&>(services->Writer());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return writer.Idle(); }, 10000));
+    QCoreApplication::processEvents();
+  }
+  kz::profile::ProfileSession& Profiles() { return services->Profiles(); }
 
   std::string LogPath() const { return xdg.root().path() + "kz_log.txt"; }
 
   void Open() {
     kzgui::CDlgMain::Options options;
+    options.services = services.get();
     options.pages = kzgui::CDlgMain::DefaultPages();
     options.useTray = false;
     window = std::make_unique<kzgui::CDlgMain>(std::move(options));

@@ -1,7 +1,6 @@
 // The three settings models share one main2 row per user and profile.
 #include <gtest/gtest.h>
 
-#include "base/app_state.h"
 #include "settings/button_model.h"
 #include "settings/lighting_model.h"
 #include "settings/model_fixture.h"
@@ -12,16 +11,6 @@ namespace {
 
 class ProfileRows : public kztest::ModelFixture {
  protected:
-  void SetUp() override {
-    ModelFixture::SetUp();
-    saved_ = App();
-  }
-  void TearDown() override {
-    App() = saved_;
-    ModelFixture::TearDown();
-  }
-
-  AppState saved_;
   std::shared_ptr<InMemoryPointerSettings> pointer_ = std::make_shared<InMemoryPointerSettings>();
   MouseSettingsModel mouse_{db_, pointer_, link_.Link()};
   LightingModel lights_{db_, link_.Link()};
@@ -29,8 +18,7 @@ class ProfileRows : public kztest::ModelFixture {
 };
 
 TEST_F(ProfileRows, ModelsInAnyOrderShareTheRowOfTheActiveProfile) {
-  App().userName = "it's me";
-  App().activeProfile = 3;
+  const ProfileKey active{"it's me", 3};
   MouseSettings s;
   s.levels[1].enabled = false;
   s.reportRate = 0;
@@ -38,9 +26,9 @@ TEST_F(ProfileRows, ModelsInAnyOrderShareTheRowOfTheActiveProfile) {
   lights_.ChoosePreset(9);
   ASSERT_TRUE(buttons_.SetSingleKey(4, 0x41, kModAlt));
   // The buttons first: before, the button page could not make the row and lost the assignment.
-  ASSERT_TRUE(buttons_.SaveToStore());
-  ASSERT_TRUE(lights_.SaveToStore());
-  ASSERT_TRUE(mouse_.SaveToStore());
+  ASSERT_TRUE(buttons_.SaveToStore(active));
+  ASSERT_TRUE(lights_.SaveToStore(active));
+  ASSERT_TRUE(mouse_.SaveToStore(active));
   EXPECT_EQ(Main2RowCount(), 1);
 
   MouseSettingsModel mouse(db_, pointer_, link_.Link());
@@ -53,17 +41,13 @@ TEST_F(ProfileRows, ModelsInAnyOrderShareTheRowOfTheActiveProfile) {
   EXPECT_EQ(lights.Lights(), lights_.Lights());
   EXPECT_EQ(buttons.Slots(), buttons_.Slots());
 
-  App().activeProfile = 4;  // switching shows defaults and writes nothing
-  EXPECT_FALSE(buttons.LoadFromStore());
+  // switching shows defaults and writes nothing
+  EXPECT_FALSE(buttons.LoadFromStore({"it's me", 4}));
   EXPECT_EQ(Main2RowCount(), 1);
 }
 
 TEST_F(ProfileRows, NoRowForAProfileThatIsNone) {
-  App().activeProfile = 0;  // no user loaded yet
-  EXPECT_FALSE(mouse_.SaveToStore());
-  EXPECT_FALSE(lights_.SaveToStore());
-  EXPECT_FALSE(buttons_.SaveToStore());
-  for (const ProfileKey& key : {ProfileKey{"u", 6}, ProfileKey{"u", -1}, ProfileKey{"", 1}}) {
+  for (const ProfileKey& key : {ProfileKey{"CommonUser", 0} /* no user loaded yet */, ProfileKey{"u", 6}, ProfileKey{"u", -1}, ProfileKey{"", 1}}) {
     EXPECT_FALSE(mouse_.SaveToStore(key));
     EXPECT_FALSE(lights_.SaveToStore(key));
     EXPECT_FALSE(buttons_.SaveToStore(key));

@@ -4,7 +4,6 @@
 #include <set>
 #include <sys/stat.h>
 
-#include "base/app_state.h"
 #include "base/notify.h"
 #include "base/paths.h"
 #include "store/database.h"
@@ -25,7 +24,6 @@ struct StoreFixture : ::testing::Test {
   Database db;
 
   void SetUp() override {
-    kz::App().ResetDefaults();
     ASSERT_TRUE(kz::store::CreateDatabase(path, "1.17", "0.3"));
     ASSERT_TRUE(db.Open(path));
   }
@@ -220,11 +218,10 @@ TEST_F(StoreFixture, NamesWithApostrophesAndOtherLettersRoundTrip) {
   ASSERT_TRUE(kz::store::Migrate(db));
   for (const std::string name : {"O'Brien", "李'四", "a''b", "x' or '1'='1"}) {
     SCOPED_TRACE(name);
-    kz::App().ResetDefaults();
     ASSERT_TRUE(db.Execute("update kz_global set last_user=?", {name}));
-    long long syncLast = -1;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "pw'd", syncLast));
-    EXPECT_EQ(kz::App().userName, name);
+    kz::store::CurrentUser user;
+    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "pw'd", user));
+    EXPECT_EQ(user.userName, name);
     EXPECT_EQ(Text("select user_pwd from kz_user where user_name=?", {name}), "pw'd");
 
     Recordset row(db);
@@ -250,11 +247,12 @@ TEST_F(StoreFixture, NamesWithApostrophesAndOtherLettersRoundTrip) {
 }
 
 TEST_F(StoreFixture, LoadCurrentUserMakesTheLocalUserAndMigrates) {
-  long long syncLast = 42;
-  ASSERT_TRUE(kz::store::LoadCurrentUser(db, kz::store::kPlaceholderPassword, syncLast));
-  EXPECT_EQ(syncLast, 42) << "a new row leaves the caller's value alone";
-  EXPECT_EQ(kz::App().userName, "CommonUser");
-  EXPECT_EQ(kz::App().activeProfile, 1);
+  kz::store::CurrentUser user;
+  user.syncLast = 42;
+  ASSERT_TRUE(kz::store::LoadCurrentUser(db, kz::store::kPlaceholderPassword, user));
+  EXPECT_EQ(user.syncLast, 42) << "a new row leaves the caller's value alone";
+  EXPECT_EQ(user.userName, "CommonUser");
+  EXPECT_EQ(user.activeProfile, 1);
   EXPECT_EQ(Text("select db_ver from kz_global"), "1.1");
   EXPECT_EQ(Number("select sync_last from kz_user where user_name='CommonUser'"), 0);
   EXPECT_EQ(Number("select profile_active from kz_user where user_name='CommonUser'"), 1);
@@ -263,10 +261,10 @@ TEST_F(StoreFixture, LoadCurrentUserMakesTheLocalUserAndMigrates) {
   // An existing row gives its profile and sync version; a stored 0 (or nonsense) means profile 1.
   for (auto [stored, expected] : std::vector<std::pair<long long, int>>{{4, 4}, {0, 1}, {9, 1}, {-2, 1}}) {
     ASSERT_TRUE(db.Execute("update kz_user set profile_active=?, sync_last=17", {stored}));
-    kz::App().activeProfile = 0;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "*", syncLast));
-    EXPECT_EQ(kz::App().activeProfile, expected) << stored;
-    EXPECT_EQ(syncLast, 17);
+    user.activeProfile = 0;
+    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "*", user));
+    EXPECT_EQ(user.activeProfile, expected) << stored;
+    EXPECT_EQ(user.syncLast, 17);
   }
 }
 
@@ -274,8 +272,8 @@ TEST_F(StoreFixture, SchemaVersionsOtherThanOneZeroAreLeftAlone) {
   for (const char* version : {"1.1", "", "2.0", "1.0 "}) {
     SCOPED_TRACE(version);
     ASSERT_TRUE(db.Execute("update kz_global set db_ver=?", {std::string(version)}));
-    long long syncLast = 0;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "*", syncLast));
+    kz::store::CurrentUser user;
+    ASSERT_TRUE(kz::store::LoadCurrentUser(db, "*", user));
     EXPECT_EQ(Text("select db_ver from kz_global"), version);
     EXPECT_EQ(Number("select count(*) from sqlite_master where name='kz_honor'"), 0);
   }
@@ -283,10 +281,10 @@ TEST_F(StoreFixture, SchemaVersionsOtherThanOneZeroAreLeftAlone) {
 
 TEST_F(StoreFixture, NoGlobalRowLoadsNobody) {
   ASSERT_TRUE(db.Execute("delete from kz_global"));
-  kz::App().activeProfile = 0;
-  long long syncLast = 0;
-  EXPECT_FALSE(kz::store::LoadCurrentUser(db, "*", syncLast));
-  EXPECT_EQ(kz::App().activeProfile, 0);
+  kz::store::CurrentUser user;
+  user.activeProfile = 0;
+  EXPECT_FALSE(kz::store::LoadCurrentUser(db, "*", user));
+  EXPECT_EQ(user.activeProfile, 0);
   EXPECT_EQ(Number("select count(*) from kz_user"), 0);
   EXPECT_EQ(Text("select db_ver from kz_global"), "");
 }
@@ -313,14 +311,13 @@ TEST(Guid, TextHasTheFixedShapeAndIsNew) {
 }
 
 TEST(OpenOrCreate, CreatesPrivateFileAndTakesOverTheProgramFolderCopy) {
-  kz::App().ResetDefaults();
   kztest::TempDir root;
   const std::string data = root / "data/", program = root / "program/";
   ASSERT_EQ(::mkdir(data.c_str(), 0700), 0);
   ASSERT_EQ(::mkdir(program.c_str(), 0755), 0);
 
   Database fresh;
-  ASSERT_TRUE(kz::store::OpenOrCreate(fresh, data, program));
+  ASSERT_TRUE(kz::store::OpenOrCreate(fresh, data, program, "1.17", "0.3"));
   struct stat st{};
   ASSERT_EQ(::stat((data + "kzdb.mdb").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -329,7 +326,7 @@ TEST(OpenOrCreate, CreatesPrivateFileAndTakesOverTheProgramFolderCopy) {
   // An older database left in the program folder replaces the data folder's and leaves it.
   ASSERT_TRUE(kz::store::CreateDatabase(program + "kzdb.mdb", "0.9", "0.1"));
   Database moved;
-  ASSERT_TRUE(kz::store::OpenOrCreate(moved, data, program));
+  ASSERT_TRUE(kz::store::OpenOrCreate(moved, data, program, "1.17", "0.3"));
   EXPECT_FALSE(kz::paths::FileExists(program + "kzdb.mdb"));
   Recordset global(moved);
   ASSERT_TRUE(global.Open("kz_global"));
@@ -346,7 +343,7 @@ TEST(OpenOrCreate, NotADatabaseIsReportedAndLeftInPlace) {
   std::vector<std::string> messages;
   kz::SetMessageHandler([&](const std::string& text) { messages.push_back(text); });
   Database db;
-  EXPECT_FALSE(kz::store::OpenOrCreate(db, root.path(), root / "none/"));
+  EXPECT_FALSE(kz::store::OpenOrCreate(db, root.path(), root / "none/", "1.17", "0.3"));
   kz::SetMessageHandler(nullptr);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "error open db");
@@ -358,7 +355,7 @@ TEST(OpenOrCreate, UncreatableDatabaseTellsTheUser) {
   std::vector<std::string> messages;
   kz::SetMessageHandler([&](const std::string& text) { messages.push_back(text); });
   Database db;
-  EXPECT_FALSE(kz::store::OpenOrCreate(db, "/nonexistent-folder/kz/", "/nonexistent-folder/p/"));
+  EXPECT_FALSE(kz::store::OpenOrCreate(db, "/nonexistent-folder/kz/", "/nonexistent-folder/p/", "1.17", "0.3"));
   kz::SetMessageHandler(nullptr);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), "无法创建数据库！");

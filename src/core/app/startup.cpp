@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "base/app_state.h"
 #include "app/handoff.h"
-#include "base/paths.h"
+#include "app/services.h"
 #include "app/single_instance.h"
+#include "base/paths.h"
 #include "store/schema.h"
 #include "store/users.h"
 
@@ -52,14 +52,13 @@ bool WriteAutostartEntry(const std::string& executable) {
 }
 
 int RunApplication(const std::vector<std::string>& args, const StartupHooks& hooks) {
-  AppState& app = App();
-  app.syncLast = 0;
-  const std::string commandLine = CommandLineOf(args);
-  app.programDir = paths::ProgramDir();
+  ProcessValues values;
+  values.commandLine = CommandLineOf(args);
+  values.programDir = paths::ProgramDir();
 
-  if (commandLine.find("update") != std::string::npos) {
+  if (values.commandLine.find("update") != std::string::npos) {
     if (IsUserAdmin())
-      StartUpdater(app.programDir);
+      StartUpdater(values.programDir);
     else
       RelaunchElevated("update");
     return 0;
@@ -71,21 +70,37 @@ int RunApplication(const std::vector<std::string>& args, const StartupHooks& hoo
     return 0;
   }
 
-  app.ResetDefaults();
-  app.dataDir = paths::DataDir();
-  paths::MakeDirs(app.dataDir, 0700);
+  values.dataDir = paths::DataDir();
+  paths::MakeDirs(values.dataDir, 0700);
   WriteAutostartEntry(paths::ExecutablePath());
 
-  if (ReplacePendingUpdater(app.programDir)) return 0;
+  if (ReplacePendingUpdater(values.programDir)) return 0;
 
-  store::Database& db = store::Db();
-  if (!store::OpenOrCreate(db, app.dataDir, app.programDir)) return 1;
-  long long ignoredSyncLast = 0;  // the local user is never synchronised: stays 0 until a login
-  store::LoadCurrentUser(db, store::kPlaceholderPassword, ignoredSyncLast);
+  std::unique_ptr<Dispatcher> dispatcher =
+      hooks.makeDispatcher ? hooks.makeDispatcher() : std::make_unique<QueueDispatcher>();
+  ServiceParts parts;
+  parts.values = values;
+  parts.dispatcher = dispatcher.get();
+  parts.backend = device::MakeBackend(device::SimulationRequested());
+  parts.pointer = DesktopPointerSettingsFor(values.dataDir);
+  parts.pages = hooks.pages;
+  Services services(std::move(parts));
 
-  if (hooks.runMainWindow) hooks.runMainWindow(instance);
+  store::Database& db = services.db;
+  if (!store::OpenOrCreate(db, values.dataDir, values.programDir, values.softwareVersion, kDefaultFirmwareVersion))
+    return 1;
+  db.SetBusyTimeout(kWindowBusyTimeoutMs);
+  store::CurrentUser user;  // the local user is never synchronised: its sync version stays 0
+  store::LoadCurrentUser(db, store::kPlaceholderPassword, user);
+  services.session.Update([&](SessionValues& v) {
+    v.userName = user.userName;
+    v.firmwareVersion = user.firmwareVersion;
+  });
+  services.Profiles().SetActiveProfile(user.activeProfile);
 
-  if (db.IsOpen()) store::RememberAtExit(db, app.userName, app.activeProfile);
+  if (hooks.runMainWindow) hooks.runMainWindow(instance, services);
+
+  if (db.IsOpen()) store::RememberAtExit(db, services.session.UserName(), services.Profiles().ActiveProfile());
   return 0;
 }
 

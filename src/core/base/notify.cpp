@@ -3,27 +3,38 @@
 #include <cstdio>
 #include <mutex>
 
+#include "base/dispatcher.h"
+
 namespace kz {
 namespace {
 std::mutex gMutex;
 MessageHandler gHandler;
+Dispatcher* gDispatcher = nullptr;
 }  // namespace
 
-void SetMessageHandler(MessageHandler handler) {
+void SetMessageHandler(MessageHandler handler, Dispatcher* dispatcher) {
   std::lock_guard lock(gMutex);
   gHandler = std::move(handler);
+  gDispatcher = dispatcher;
 }
 
 void ShowMessage(const std::string& text) {
   MessageHandler handler;
+  Dispatcher* dispatcher = nullptr;
   {
     std::lock_guard lock(gMutex);
     handler = gHandler;
+    dispatcher = gDispatcher;
   }
-  if (handler)
-    handler(text);
-  else
+  if (!handler) {
     std::fprintf(stderr, "%s\n", text.c_str());
+    return;
+  }
+  if (dispatcher && !dispatcher->OnOwnerThread()) {
+    dispatcher->Post([handler, text] { handler(text); });
+    return;
+  }
+  handler(text);
 }
 
 }  // namespace kz

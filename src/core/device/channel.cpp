@@ -1,6 +1,6 @@
 #include "device/channel.h"
 
-#include "base/app_state.h"
+#include "base/constants.h"
 #include "device/hidm.h"
 
 #include <mutex>

@@ -57,14 +57,14 @@ const char* BaseText(int code) {
 
 }  // namespace
 
-std::shared_ptr<HidBackend> DefaultBackend() {
-  // Chosen once: the environment of the process decides which mouse it talks to.
-  static std::shared_ptr<HidBackend> backend = [] () -> std::shared_ptr<HidBackend> {
-    const char* choice = std::getenv("KZMOUSE_DEVICE");
-    if (choice != nullptr && std::strcmp(choice, "sim") == 0) return SimulatedMouse::FromEnvironment();
-    return std::make_shared<HidapiBackend>();
-  }();
-  return backend;
+bool SimulationRequested() {
+  const char* choice = std::getenv("KZMOUSE_DEVICE");
+  return choice != nullptr && std::strcmp(choice, "sim") == 0;
+}
+
+std::shared_ptr<HidBackend> MakeBackend(bool simulate) {
+  if (simulate) return SimulatedMouse::FromEnvironment();
+  return std::make_shared<HidapiBackend>();
 }
 
 // Closing happens under the library lock so that a concurrent HIDM_Init cannot open the same
@@ -77,11 +77,8 @@ void InstallBackend(std::shared_ptr<HidBackend> backend) {
 }
 
 std::shared_ptr<HidBackend> CurrentBackend() {
-  {
-    std::lock_guard lock(Lib().mutex);
-    if (Lib().installed) return Lib().installed;
-  }
-  return DefaultBackend();
+  std::lock_guard lock(Lib().mutex);
+  return Lib().installed;
 }
 
 bool HidmIsOpen() { return OpenBackend() != nullptr; }
@@ -92,6 +89,10 @@ int HIDM_Init(unsigned short vendorId, unsigned short productId) {
   std::lock_guard lock(Lib().mutex);
   if (Lib().open) return 0;
   std::string error;
+  if (!backend) {
+    Remember(kHidErrNoDevice, "no mouse backend installed");
+    return kHidErrNoDevice;
+  }
   int result = backend->Open(vendorId, productId, error);
   Remember(result, error);
   if (result < 0) return result;

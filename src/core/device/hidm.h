@@ -64,14 +64,16 @@ class HidBackend {
 // HIDM_Write use it, so a command is refused the same way whichever backend is in place.
 int CheckWriteArguments(const unsigned char* bytes, int count, std::string& error);
 
-// Makes `backend` the one the HIDM_* operations use, process-wide. An open connection is closed
-// first. nullptr returns to the default choice: the simulated mouse when KZMOUSE_DEVICE=sim, else
-// hidapi.
+// Makes `backend` the one the HIDM_* operations use, process-wide (as a HID library holds its
+// one device handle). An open connection is closed first. nullptr leaves no mouse at all: the
+// program installs its choice at start.
 void InstallBackend(std::shared_ptr<HidBackend> backend);
-// The installed backend, or the default one.
+// The installed backend, or nullptr.
 std::shared_ptr<HidBackend> CurrentBackend();
-// The default backend when nothing is installed (created once per process).
-std::shared_ptr<HidBackend> DefaultBackend();
+// True when the environment asks for the simulated mouse (KZMOUSE_DEVICE=sim).
+bool SimulationRequested();
+// A new backend: the simulated mouse (state and trace files from the environment) or hidapi.
+std::shared_ptr<HidBackend> MakeBackend(bool simulate);
 // True when HIDM_Init succeeded and HIDM_Uninit has not been called since.
 bool HidmIsOpen();
 

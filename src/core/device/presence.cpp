@@ -80,7 +80,10 @@ std::vector<std::string> ScanMouseIdentifiers() {
   return mice;
 }
 
-std::vector<std::string> PresentMouseIdentifiers() { return CurrentBackend()->PresentIdentifiers(); }
+std::vector<std::string> PresentMouseIdentifiers() {
+  std::shared_ptr<HidBackend> backend = CurrentBackend();
+  return backend ? backend->PresentIdentifiers() : std::vector<std::string>{};
+}
 
 bool IsMousePresent() { return !PresentMouseIdentifiers().empty(); }
 

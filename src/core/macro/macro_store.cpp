@@ -9,9 +9,12 @@ int PlaysOf(long long macroRepeat, long long repeatSel) {
   return static_cast<int>(std::clamp<long long>(macroRepeat, kMinPlays, kMaxPlays));
 }
 
-bool ReadStoredMacro(store::Database& db, const std::string& where, const store::Value& key, StoredMacro& out) {
+namespace {
+
+// The two ways a macro row is named; the statement text is fixed here, never taken from a caller.
+bool ReadStoredMacroWhere(store::Database& db, const char* statement, const store::Value& key, StoredMacro& out) {
   store::Recordset rs(db);
-  if (!rs.Open("select * from macro_set_detail2 where " + where, {key}) || rs.GetRecordCount() == 0) return false;
+  if (!rs.Open(statement, {key}) || rs.GetRecordCount() == 0) return false;
   rs.MoveFirst();
   std::string value;
   rs.GetFieldValue(kColMacroValue, value);
@@ -25,10 +28,20 @@ bool ReadStoredMacro(store::Database& db, const std::string& where, const store:
   return true;
 }
 
+}  // namespace
+
+bool ReadStoredMacroByGuid(store::Database& db, const std::string& macroGuid, StoredMacro& out) {
+  return ReadStoredMacroWhere(db, "select * from macro_set_detail2 where macro_guid=?", macroGuid, out);
+}
+
+bool ReadStoredMacroById(store::Database& db, long long macroId, StoredMacro& out) {
+  return ReadStoredMacroWhere(db, "select * from macro_set_detail2 where ID=?", macroId, out);
+}
+
 DeviceMacro LoadMacroForDevice(store::Database& db, const std::string& macroGuid) {
   DeviceMacro macro;
   StoredMacro stored;
-  if (!ReadStoredMacro(db, "macro_guid=?", macroGuid, stored)) return macro;
+  if (!ReadStoredMacroByGuid(db, macroGuid, stored)) return macro;
   macro.found = true;
   macro.events = std::move(stored.events);
   macro.plays = PlaysOf(stored.repeatCount, stored.repeatOn ? 1 : 0);

@@ -31,9 +31,9 @@ struct StoredMacro {
   bool repeatOn = false;
 };
 
-// Reads the macro of the row that `where` ("macro_guid=?" or "ID=?") selects with `key`; false
-// when there is no such row.
-bool ReadStoredMacro(store::Database& db, const std::string& where, const store::Value& key, StoredMacro& out);
+// Reads the macro row with this GUID / this ID; false when there is no such row.
+bool ReadStoredMacroByGuid(store::Database& db, const std::string& macroGuid, StoredMacro& out);
+bool ReadStoredMacroById(store::Database& db, long long macroId, StoredMacro& out);
 
 // Plays the mouse is told: the repeat count when repeat is on, else 1; a stored count outside
 // 1..255 is brought into that range.

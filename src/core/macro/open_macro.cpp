@@ -14,7 +14,7 @@ bool OpenMacro::Load(long long macroId, long long setId, const std::string& setG
   events_.clear();
 
   StoredMacro stored;
-  if (!ReadStoredMacro(db_, "ID=?", macroId, stored)) return false;
+  if (!ReadStoredMacroById(db_, macroId, stored)) return false;
   // The count arrives in range, so saving never writes one the field would refuse.
   repeatCount_ = stored.repeatCount;
   repeatOn_ = stored.repeatOn;

@@ -1,6 +1,5 @@
 #include "settings/button_model.h"
 
-#include "base/log.h"
 #include "macro/macro_event.h"
 #include "macro/macro_store.h"
 #include "keys/key_codes.h"
@@ -36,54 +35,55 @@ void ButtonModel::RefreshCaption(int number) {
     caption = kButtonDefaults[number - 1].caption;
 }
 
-bool ButtonModel::WriteToDevice() {
+WriteSequence ButtonModel::BuildWrite() const {
+  owner_.Check("buttons");
+  WriteSequence write;
   std::string map = ButtonMapCommand(slots_);
-  Log(" 3.start write single key set %s", map.c_str());
-  if (!link_.send(map)) return false;
-  Log(" write single key set ok");
+  write.Log(" 3.start write single key set " + map);
+  write.Send(map);
+  write.Log(" write single key set ok");
   for (int number = 1; number <= kButtonCount; ++number) {
     const ButtonSlot& slot = Slot(number);
-    if (slot.HasMacro()) {
-      if (!WriteMacro(number)) return false;
-    } else if (slot.HasKeyCombination()) {
-      if (!WriteKeyCombination(number)) return false;
-    }
+    if (slot.HasMacro())
+      AppendMacro(write, number);
+    else if (slot.HasKeyCombination())
+      AppendKeyCombination(write, number);
   }
-  return true;
+  return write;
 }
 
-bool ButtonModel::WriteMacro(int number) {
+bool ButtonModel::WriteToDevice() { return BuildWrite().Run(link_); }
+
+void ButtonModel::AppendMacro(WriteSequence& write, int number) const {
   macro::DeviceMacro deviceMacro = macro::LoadMacroForDevice(db_, Slot(number).macro);
   std::vector<std::string> blocks = macro::BuildMacroBlocks(deviceMacro.events);
   if (static_cast<int>(blocks.size()) > kMaxMacroBlocks) {
     // Only a macro from outside this program can be this long; its tail is not sent rather
     // than framed as some other command.
-    Log(" macro of button %d has %d key events, sending the first %d", number,
-        macro::KeyEventCount(deviceMacro.events), kMaxMacroBlocks * macro::kEventsPerBlock);
+    write.Log(" macro of button " + std::to_string(number) + " has " +
+              std::to_string(macro::KeyEventCount(deviceMacro.events)) + " key events, sending the first " +
+              std::to_string(kMaxMacroBlocks * macro::kEventsPerBlock));
     blocks.resize(kMaxMacroBlocks);
   }
   for (size_t block = 0; block < blocks.size(); ++block) {
-    link_.pause(kCommandPauseMs);
+    write.Pause(kCommandPauseMs);
     std::string command = ButtonMacroCommand(static_cast<int>(block), number, deviceMacro.plays, blocks[block]);
-    Log(" 4.%d start write marco key set %s", static_cast<int>(block) + 1, command.c_str());
-    if (!link_.send(command)) return false;
-    Log(" write marco key set ok");
+    write.Log(" 4." + std::to_string(block + 1) + " start write marco key set " + command);
+    write.Send(command);
+    write.Log(" write marco key set ok");
   }
-  return true;
 }
 
-bool ButtonModel::WriteKeyCombination(int number) {
-  link_.pause(kCommandPauseMs);
+void ButtonModel::AppendKeyCombination(WriteSequence& write, int number) const {
+  write.Pause(kCommandPauseMs);
   std::string command = KeyComboMacro(Slot(number), number);
-  Log(" 4. extra: start write marco key set %s", command.c_str());
-  if (!link_.send(command)) return false;
-  Log(" write extra marco key set ok");
-  return true;
+  write.Log(" 4. extra: start write marco key set " + command);
+  write.Send(command);
+  write.Log(" write extra marco key set ok");
 }
-
-bool ButtonModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
 
 bool ButtonModel::LoadFromStore(const ProfileKey& key) {
+  owner_.Check("buttons");
   store::Recordset rs(db_);
   if (!OpenStoredProfileRow(rs, key)) return false;
   ButtonSlots loaded;
@@ -97,9 +97,8 @@ bool ButtonModel::LoadFromStore(const ProfileKey& key) {
   return true;
 }
 
-bool ButtonModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
-
 bool ButtonModel::SaveToStore(const ProfileKey& key) {
+  owner_.Check("buttons");
   store::Recordset rs(db_);
   if (!OpenProfileRowForSave(rs, key)) return false;
   for (int number = 1; number <= kButtonCount; ++number) {

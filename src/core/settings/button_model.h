@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "base/thread_owner.h"
 #include "settings/button_commands.h"
 #include "settings/device_link.h"
 #include "settings/profile_key.h"
@@ -17,7 +18,7 @@ namespace kz::settings {
 
 class ButtonModel {
  public:
-  explicit ButtonModel(store::Database& db = store::Db(), DeviceLink link = DefaultDeviceLink());
+  explicit ButtonModel(store::Database& db, DeviceLink link = DefaultDeviceLink());
 
   const ButtonSlots& Slots() const { return slots_; }
   // `number` 1..11.
@@ -31,15 +32,16 @@ class ButtonModel {
   // The left and right buttons keep their functions on the page.
   static bool IsReassignable(int number) { return number >= 3 && number <= kButtonCount; }
 
-  // Page operations; without a key they work on the current user's active profile.
+  // Page operations.
   // The button map, then per button its macro blocks or its key combination, with a pause
-  // before each of those; false at the first refusal (what was sent stays in the mouse).
+  // before each of those. Reads the macros from the store, so it runs on the owning thread.
+  WriteSequence BuildWrite() const;
+  // Sends BuildWrite() on the model's link; false at the first refusal (what was sent stays in
+  // the mouse).
   bool WriteToDevice();
   // False (nothing changed) without a row or when the query fails.
-  bool LoadFromStore();
   bool LoadFromStore(const ProfileKey& key);
   // Adds the profile row when missing, so an assignment made before any other page saved is kept.
-  bool SaveToStore();
   bool SaveToStore(const ProfileKey& key);
   void ResetToDefaults();
 
@@ -55,13 +57,14 @@ class ButtonModel {
   static bool ValidNumber(int number) { return number >= 1 && number <= kButtonCount; }
   ButtonSlot& SlotMutable(int number) { return slots_[static_cast<size_t>(number - 1)]; }
   void RefreshCaption(int number);
-  bool WriteMacro(int number);
-  bool WriteKeyCombination(int number);
+  void AppendMacro(WriteSequence& write, int number) const;
+  void AppendKeyCombination(WriteSequence& write, int number) const;
 
   store::Database& db_;
   DeviceLink link_;
   ButtonSlots slots_;
   std::array<std::string, kButtonCount> captions_;
+  ThreadOwner owner_;
 };
 
 }  // namespace kz::settings

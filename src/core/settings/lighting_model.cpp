@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "base/log.h"
 #include "device/status_report.h"
 #include "store/users.h"
 
@@ -20,17 +19,20 @@ void LightingModel::SetLights(const LightSettings& lights) {
   for (int i = 0; i < kLightCount; ++i) lights_[static_cast<size_t>(i)] = Normalized(lights[static_cast<size_t>(i)]);
 }
 
-bool LightingModel::WriteToDevice() {
+WriteSequence LightingModel::BuildWrite() const {
+  owner_.Check("lighting");
+  WriteSequence write;
   std::string command = LightCommand(lights_);
-  Log(" 5.start write light %s", command.c_str());
-  if (!link_.send(command)) return false;
-  Log(" write light ok");
-  return true;
+  write.Log(" 5.start write light " + command);
+  write.Send(command);
+  write.Log(" write light ok");
+  return write;
 }
 
-bool LightingModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
+bool LightingModel::WriteToDevice() { return BuildWrite().Run(link_); }
 
 bool LightingModel::LoadFromStore(const ProfileKey& key) {
+  owner_.Check("lighting");
   store::Recordset rs(db_);
   if (!OpenStoredProfileRow(rs, key)) return false;
   const LightSetting factory;
@@ -50,9 +52,8 @@ bool LightingModel::LoadFromStore(const ProfileKey& key) {
   return true;
 }
 
-bool LightingModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
-
 bool LightingModel::SaveToStore(const ProfileKey& key) {
+  owner_.Check("lighting");
   store::Recordset rs(db_);
   if (!OpenProfileRowForSave(rs, key)) return false;
   for (int i = 0; i < kLightCount; ++i) {
@@ -75,6 +76,7 @@ void LightingModel::ResetToDefaults() {
 }
 
 void LightingModel::ApplyDeviceStatus(const device::StatusReport& report) {
+  owner_.Check("lighting");
   const int breath[kLightCount] = {report.light1Breath, report.light2Breath};
   const int colour[kLightCount] = {report.light1Rgb, report.light2Rgb};
   for (int i = 0; i < kLightCount; ++i) {

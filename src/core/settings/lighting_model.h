@@ -7,6 +7,7 @@
 // to that thread before ApplyDeviceStatus.
 #include <string_view>
 
+#include "base/thread_owner.h"
 #include "settings/device_link.h"
 #include "settings/light_settings.h"
 #include "settings/profile_key.h"
@@ -23,7 +24,7 @@ enum class ColourComponent { Red, Green, Blue };
 
 class LightingModel {
  public:
-  explicit LightingModel(store::Database& db = store::Db(), DeviceLink link = DefaultDeviceLink());
+  explicit LightingModel(store::Database& db, DeviceLink link = DefaultDeviceLink());
 
   const LightSettings& Lights() const { return lights_; }
   const LightSetting& Light(int index) const { return lights_[static_cast<size_t>(index)]; }
@@ -32,14 +33,14 @@ class LightingModel {
   int EditedLight() const { return edited_; }
   const LightSetting& Edited() const { return lights_[static_cast<size_t>(edited_)]; }
 
-  // Page operations; without a key they work on the current user's active profile.
+  // Page operations.
+  // The light command with its log lines.
+  WriteSequence BuildWrite() const;
   bool WriteToDevice();
   // False (nothing changed) without a row. A light stored with a preset colour keeps the page's
   // free colour: the stored rgb is only taken for a free colour.
-  bool LoadFromStore();
   bool LoadFromStore(const ProfileKey& key);
   // Adds the profile row when missing.
-  bool SaveToStore();
   bool SaveToStore(const ProfileKey& key);
   // Both lights preset 0, on, breathing, speed 0, free colour yellow; light 1 is edited.
   void ResetToDefaults();
@@ -72,6 +73,7 @@ class LightingModel {
   DeviceLink link_;
   LightSettings lights_;
   int edited_ = 0;
+  ThreadOwner owner_;
 };
 
 }  // namespace kz::settings

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "base/log.h"
 #include "device/status_report.h"
 #include "store/users.h"
 
@@ -17,24 +16,27 @@ int Step(int step) { return std::clamp(step, 0, kMaxStep); }
 }  // namespace
 
 MouseSettingsModel::MouseSettingsModel(store::Database& db, std::shared_ptr<PointerSettings> pointer, DeviceLink link)
-    : db_(db), pointer_(pointer ? std::move(pointer) : DefaultPointerSettings()), link_(std::move(link)) {}
+    : db_(db), pointer_(pointer ? std::move(pointer) : std::make_shared<InMemoryPointerSettings>()), link_(std::move(link)) {}
 
-bool MouseSettingsModel::WriteToDevice() {
+WriteSequence MouseSettingsModel::BuildWrite() const {
+  owner_.Check("mouse settings");
+  WriteSequence write;
   std::string dpi = DpiCommand(settings_);
-  Log(" 1.start write dpi %s", dpi.c_str());
-  if (!link_.send(dpi)) return false;
-  Log(" write dpi ok");
-  link_.pause(kCommandPauseMs);
+  write.Log(" 1.start write dpi " + dpi);
+  write.Send(dpi);
+  write.Log(" write dpi ok");
+  write.Pause(kCommandPauseMs);
   std::string report = ReportCommand(settings_);
-  Log(" 2.start write report %s", report.c_str());
-  if (!link_.send(report)) return false;
-  Log(" write report ok");
-  return true;
+  write.Log(" 2.start write report " + report);
+  write.Send(report);
+  write.Log(" write report ok");
+  return write;
 }
 
-bool MouseSettingsModel::LoadFromStore() { return LoadFromStore(ActiveProfileKey()); }
+bool MouseSettingsModel::WriteToDevice() { return BuildWrite().Run(link_); }
 
 bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
+  owner_.Check("mouse settings");
   store::Recordset rs(db_);
   if (!OpenStoredProfileRow(rs, key)) return false;
   // Columns another page's save left NULL read as the factory values, not as zeros.
@@ -62,9 +64,8 @@ bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
   return true;
 }
 
-bool MouseSettingsModel::SaveToStore() { return SaveToStore(ActiveProfileKey()); }
-
 bool MouseSettingsModel::SaveToStore(const ProfileKey& key) {
+  owner_.Check("mouse settings");
   store::Recordset rs(db_);
   if (!OpenProfileRowForSave(rs, key)) return false;
   const MouseSettings& s = settings_;
@@ -99,6 +100,7 @@ void MouseSettingsModel::ResetToDefaults() {
 }
 
 void MouseSettingsModel::ApplyDeviceStatus(const device::StatusReport& report) {
+  owner_.Check("mouse settings");
   MouseSettings next = settings_;
   bool anyLevel = false;
   for (int level = 0; level < kDpiLevelCount; ++level) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/thread_owner.h"
 #include "settings/device_link.h"
 #include "settings/mouse_settings.h"
 #include "settings/pointer_settings.h"
@@ -22,24 +23,24 @@ namespace kz::settings {
 
 class MouseSettingsModel {
  public:
-  // `pointer` nullptr uses DefaultPointerSettings().
-  explicit MouseSettingsModel(store::Database& db = store::Db(), std::shared_ptr<PointerSettings> pointer = nullptr,
+  // `pointer` nullptr keeps the pointer settings in memory (the desktop is left alone).
+  explicit MouseSettingsModel(store::Database& db, std::shared_ptr<PointerSettings> pointer = nullptr,
                               DeviceLink link = DefaultDeviceLink());
 
   const MouseSettings& Settings() const { return settings_; }
   // Takes the settings as a whole (brought into range, see Normalized).
   void SetSettings(const MouseSettings& settings) { settings_ = Normalized(settings); }
 
-  // Page operations. Without a key they work on the current user's active profile.
-  // Sends the DPI command, pauses, sends the report command; false at the first refusal.
+  // Page operations.
+  // The DPI command, a pause, the report command, with their log lines.
+  WriteSequence BuildWrite() const;
+  // Sends BuildWrite() on the model's own link; false at the first refusal.
   bool WriteToDevice();
   // False (nothing changed) when the profile has no row or the query fails. Applies the stored
   // desktop settings and reads them back.
-  bool LoadFromStore();
   bool LoadFromStore(const ProfileKey& key);
   // Adds the profile row when missing. Then applies the desktop settings. False (nothing written,
   // nothing applied) when the row cannot be written.
-  bool SaveToStore();
   bool SaveToStore(const ProfileKey& key);
   // Factory levels, rate and sensitivities (the switch keeps its state); the desktop steps are
   // read back from the desktop, nothing is applied.
@@ -84,6 +85,7 @@ class MouseSettingsModel {
   std::shared_ptr<PointerSettings> pointer_;
   DeviceLink link_;
   MouseSettings settings_;
+  ThreadOwner owner_;
 };
 
 }  // namespace kz::settings

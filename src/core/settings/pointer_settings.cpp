@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <mutex>
 
-#include "base/app_state.h"
 #include "base/paths.h"
 #include "settings/desktop_pointer_settings.h"
 #include "settings/mouse_settings.h"
@@ -53,16 +52,5 @@ int MouseSpeedOfStep(int step) {
 }
 
 int PointerStepOfSpeed(int speed) { return std::clamp(speed / 2, 0, kMaxStep); }
-
-std::shared_ptr<PointerSettings> DefaultPointerSettings() {
-  static std::mutex mutex;
-  static std::shared_ptr<PointerSettings> instance;
-  std::lock_guard lock(mutex);
-  if (!instance) {
-    std::string dir = App().dataDir.empty() ? paths::DataDir() : App().dataDir;
-    instance = std::make_shared<DesktopPointerSettings>(dir + kPointerSettingsFileName);
-  }
-  return instance;
-}
 
 }  // namespace kz::settings

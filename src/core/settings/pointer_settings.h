@@ -49,8 +49,4 @@ void ScrollFromWheelLines(int lines, bool& byPage, int& step);
 int MouseSpeedOfStep(int step);           // 2 x step, but 1 for step 0
 int PointerStepOfSpeed(int speed);        // speed / 2, kept within 0..10
 
-// The settings of this desktop: the process-wide backend the pages use unless given another.
-// Made on first use for the data folder of App().
-std::shared_ptr<PointerSettings> DefaultPointerSettings();
-
 }  // namespace kz::settings

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-#include "base/app_state.h"
 #include "store/users.h"
 
 namespace kz::settings {
-
-ProfileKey ActiveProfileKey() { return {App().userName, App().activeProfile}; }
 
 bool OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key) {
   if (!key.IsValid()) return false;

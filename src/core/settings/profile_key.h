@@ -16,9 +16,6 @@ struct ProfileKey {
   bool IsValid() const { return !user.empty() && profile >= 1 && profile <= store::kProfileCount; }
 };
 
-// The current user and active profile of the process (App()).
-ProfileKey ActiveProfileKey();
-
 // Opens the key's main2 row for reading, positioned on it; false when the key is not valid, the
 // query fails or the profile has no row.
 bool OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key);

@@ -136,8 +136,32 @@ bool Database::Open(const std::string& path) {
     return false;
   }
   db_ = db;
+  owner_.Bind();
   lastError_.clear();
   return true;
+}
+
+void Database::SetBusyTimeout(int milliseconds) {
+  if (db_) sqlite3_busy_timeout(db_, milliseconds);
+}
+
+Transaction::Transaction(Database& db) : db_(db) { active_ = db_.Execute("BEGIN IMMEDIATE"); }
+
+Transaction::~Transaction() {
+  if (!active_) return;
+  // Keep the reason of the failure that made us give up, not the rollback's.
+  std::string reason = db_.GetLastErrorString();
+  db_.RollbackTransaction();
+  db_.SetLastError(reason);
+}
+
+bool Transaction::Commit() {
+  if (!active_) return false;
+  if (db_.CommitTransaction()) {
+    active_ = false;
+    return true;
+  }
+  return false;  // the destructor rolls back
 }
 
 void Database::Close() {
@@ -146,6 +170,7 @@ void Database::Close() {
 }
 
 bool Database::Execute(const std::string& sql, const std::vector<Value>& params) {
+  CheckOwner();
   if (!db_) {
     lastError_ = "database not open";
     return false;
@@ -178,6 +203,7 @@ long long Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowi
 // ---- Recordset ----
 
 bool Recordset::Open(const std::string& source, const std::vector<Value>& params) {
+  db_.CheckOwner();
   Close();
   static const std::regex bareTable(R"(^\s*([A-Za-z_][A-Za-z0-9_]*)\s*$)");
   static const std::regex selectAll(R"(^\s*select\s+\*\s+from\s+([A-Za-z_][A-Za-z0-9_]*)(\s+where\s[\s\S]*|\s+order\s[\s\S]*)?\s*$)",
@@ -331,6 +357,7 @@ void Recordset::CancelUpdate() {
 }
 
 bool Recordset::Update() {
+  db_.CheckOwner();
   if (mode_ == Mode::None) return false;
   std::vector<Value> params;
   std::string names;

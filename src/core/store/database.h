@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/thread_owner.h"
+
 struct sqlite3;
 
 namespace kz::store {
@@ -44,6 +46,11 @@ class Database {
   bool BeginTransaction();
   bool CommitTransaction();
   bool RollbackTransaction();
+  // How long a statement waits for another connection's lock before it fails (5 s after Open).
+  // The window's connection keeps it short: a locked file must not freeze the window.
+  void SetBusyTimeout(int milliseconds);
+  // The connection belongs to the thread that opened it; checked in builds with thread checks.
+  void CheckOwner() const { owner_.Check("database connection"); }
 
   long long LastInsertId() const;
   sqlite3* Handle() const { return db_; }
@@ -53,6 +60,27 @@ class Database {
   sqlite3* db_ = nullptr;
   std::string path_;
   std::string lastError_;
+  ThreadOwner owner_;
+};
+
+// One transaction that takes the write lock at its start (BEGIN IMMEDIATE), so a save either
+// waits for the lock once, up front, or fails before writing anything. Rolled back when it goes
+// out of scope without Commit.
+class Transaction {
+ public:
+  explicit Transaction(Database& db);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  // False when the transaction could not start (the reason is the database's last error).
+  bool Active() const { return active_; }
+  // False (and rolled back) when the commit fails.
+  bool Commit();
+
+ private:
+  Database& db_;
+  bool active_ = false;
 };
 
 // The rows of one query, read into memory; the current row can be edited or a new one added and

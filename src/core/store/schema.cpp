@@ -4,7 +4,6 @@
 #include <random>
 #include <unistd.h>
 
-#include "base/app_state.h"
 #include "base/notify.h"
 #include "base/paths.h"
 
@@ -67,11 +66,6 @@ const char* const kMigrateStatements[] = {
 };
 const int kMigrateStatementCount = sizeof kMigrateStatements / sizeof kMigrateStatements[0];
 
-Database& Db() {
-  static Database db;
-  return db;
-}
-
 bool CreateDatabase(const std::string& path, const std::string& softwareVersion, const std::string& firmwareVersion) {
   ::unlink(path.c_str());
   Database local;
@@ -94,7 +88,8 @@ bool CreateDatabase(const std::string& path, const std::string& softwareVersion,
   return true;
 }
 
-bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& programDir) {
+bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& programDir,
+                  const std::string& softwareVersion, const std::string& firmwareVersion) {
   const std::string path = dataDir + kDatabaseFileName;
   const std::string old = programDir + kDatabaseFileName;
   if (paths::FileExists(old)) {
@@ -103,7 +98,7 @@ bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& p
     if (paths::ReadFile(old, content) && paths::WriteFileAtomic(path, content, 0600)) ::unlink(old.c_str());
   }
   if (!paths::FileExists(path)) {
-    if (!CreateDatabase(path, App().softwareVersion, App().firmwareVersion)) {
+    if (!CreateDatabase(path, softwareVersion, firmwareVersion)) {
       ::unlink(path.c_str());
       ShowMessage("无法创建数据库！");
       return false;

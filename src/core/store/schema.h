@@ -8,13 +8,12 @@ namespace kz::store {
 
 inline constexpr const char* kDatabaseFileName = "kzdb.mdb";
 
-// The process-wide connection, owned by the user-interface thread.
-Database& Db();
-
 // Moves an old "kzdb.mdb" from the program folder into the data folder (the program folder's copy
 // wins), creates the database when the data folder has none, and opens `db` on it. On failure the
 // user has been told (ShowMessage) and false is returned.
-bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& programDir);
+// A new file is seeded with the given versions.
+bool OpenOrCreate(Database& db, const std::string& dataDir, const std::string& programDir,
+                  const std::string& softwareVersion, const std::string& firmwareVersion);
 
 // Makes a new database file at `path` (any file there is replaced) with the tables of schema "1.0"
 // and the seed row of kz_global. False when the file cannot be made.

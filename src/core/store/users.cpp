@@ -1,12 +1,10 @@
 #include "store/users.h"
 
-#include "base/app_state.h"
 #include "store/schema.h"
 
 namespace kz::store {
 
-bool LoadCurrentUser(Database& db, const std::string& password, long long& syncLast) {
-  AppState& app = App();
+bool LoadCurrentUser(Database& db, const std::string& password, CurrentUser& app) {
   std::string schemaVersion;
   {
     Recordset global(db);
@@ -23,7 +21,7 @@ bool LoadCurrentUser(Database& db, const std::string& password, long long& syncL
   if (!user.Open("select * from kz_user where user_name=?", {app.userName})) return false;
   if (user.GetRecordCount() > 0) {
     user.GetFieldValue(9, app.activeProfile);
-    user.GetFieldValue("sync_last", syncLast);
+    user.GetFieldValue("sync_last", app.syncLast);
   } else {
     if (!user.AddNew()) return false;
     user.SetFieldValue(1, app.userName);

@@ -3,6 +3,7 @@
 // user's kz_user row, and the main2 row of (user, profile) every settings page reads and writes.
 #include <string>
 
+#include "base/constants.h"
 #include "store/database.h"
 
 namespace kz::store {
@@ -11,11 +12,18 @@ inline constexpr int kProfileCount = 5;
 // Password text of the local user's row made at start-up; the local user never logs in.
 inline constexpr const char* kPlaceholderPassword = "*";
 
+// Who the program starts as.
+struct CurrentUser {
+  std::string userName = kz::kLocalUserName;
+  std::string firmwareVersion = kz::kDefaultFirmwareVersion;
+  int activeProfile = 1;
+  long long syncLast = 0;  // the row's sync_last; 0 for a new row
+};
+
 // Reads kz_global (firmware version, schema version, last user), migrates a "1.0" schema, then
-// loads or adds the current user's kz_user row and sets the active profile (0 becomes 1).
-// `syncLast` receives the row's sync_last when the row exists and is left alone otherwise.
-// Works on App(); false when there is no global row or a query fails.
-bool LoadCurrentUser(Database& db, const std::string& password, long long& syncLast);
+// loads or adds the current user's kz_user row and takes its active profile (outside 1..5 gives
+// 1). False when there is no global row or a query fails; `user` then holds what was read so far.
+bool LoadCurrentUser(Database& db, const std::string& password, CurrentUser& user);
 
 // Opens the main2 row of `profile` for `user` ("select * from main2 where profile_id=? and
 // user_name=?"). True when the query ran; the row count tells whether the row exists.

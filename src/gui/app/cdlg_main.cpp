@@ -13,7 +13,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "base/app_state.h"
+#include "app/services.h"
 #include "base/log.h"
 #include "device/arrival_monitor.h"
 #include "device/channel.h"
@@ -25,6 +25,7 @@
 #include "gui/kit/theme.h"
 #include "gui/settings/cdlg_light.h"
 #include "gui/settings/cdlg_msetting.h"
+#include "profile/profile_session.h"
 #include "store/users.h"
 
 namespace kzgui {
@@ -68,10 +69,22 @@ constexpr int kPanelVisibleHeight = 103 - 54 - 4;
 
 // A page or panel that has nothing of its own yet: it takes part in every page walk with the
 // default operations.
-kit::CDlgBase* PlainPage(QWidget* parent) { return new kit::CDlgBase(parent, Qt::Widget); }
+kit::CDlgBase* PlainPage(QWidget* parent, kz::profile::ProfileSession&) { return new kit::CDlgBase(parent, Qt::Widget); }
+
+// An account panel until the account pages come: only its part above the second tab row shows,
+// so its frame is drawn around that part.
+class PanelPlace : public kit::CDlgBase {
+ public:
+  explicit PanelPlace(QWidget* parent) : kit::CDlgBase(parent, Qt::Widget) {}
+
+ protected:
+  void PaintBackground(QPainter& painter) override {
+    kit::Theme::PaintPanel(painter, QRectF(0.5, 0.5, width() - 1, kPanelVisibleHeight - 1));
+  }
+};
 
 kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
-  auto* panel = new kit::CDlgBase(parent, Qt::Widget);
+  auto* panel = new PanelPlace(parent);
   auto* label = new QLabel(caption, panel);
   label->setFont(kit::Theme::Font(14));
   label->setStyleSheet(QString("color: %1;").arg(kit::Theme::TextDim().name()));
@@ -84,9 +97,13 @@ kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
 
 std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages() {
   std::array<PageFactory, kSlotCount> pages;
-  pages[0] = [](QWidget* parent) { return new CDlgMSetting(parent); };
+  pages[0] = [](QWidget* parent, kz::profile::ProfileSession& session) {
+    return new CDlgMSetting(session.MouseSettings(), [&session] { return session.Key(); }, parent);
+  };
   pages[1] = PlainPage;
-  pages[2] = [](QWidget* parent) { return new CDlgLight(parent); };
+  pages[2] = [](QWidget* parent, kz::profile::ProfileSession& session) {
+    return new CDlgLight(session.Lighting(), [&session] { return session.Key(); }, parent);
+  };
   pages[3] = PlainPage;
   pages[4] = PlainPage;
   pages[5] = PlainPage;
@@ -94,7 +111,10 @@ std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages()
 }
 
 CDlgMain::CDlgMain(Options options, QWidget* parent)
-    : kit::CDlgBase(parent, Qt::Window | Qt::FramelessWindowHint), commandLine_(std::move(options.commandLine)) {
+    : kit::CDlgBase(parent, Qt::Window | Qt::FramelessWindowHint),
+      services_(*options.services),
+      session_(options.services->Profiles()),
+      commandLine_(options.services->values.commandLine) {
   setWindowTitle("KZ Mouse");
   setWindowIcon(AppIcon());
   setFixedSize(1024, 768);
@@ -105,7 +125,8 @@ CDlgMain::CDlgMain(Options options, QWidget* parent)
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
-  SelectProfile(kz::App().activeProfile >= 1 ? kz::App().activeProfile : 1);
+  services_.session.SetLastUploadTime(services_.clock.now());
+  SelectProfile(session_.ActiveProfile());
   StartDevice();
 
   deviceTimer_ = new QTimer(this);
@@ -141,7 +162,7 @@ void CDlgMain::CreatePages(const Options& options) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const auto& make = options.pages[static_cast<size_t>(slot)];
     if (!make) continue;
-    kit::CDlgBase* page = make(this);
+    kit::CDlgBase* page = make(this, session_);
     page->setObjectName(QString("page%1").arg(slot));
     page->hide();
     page->setGeometry(kPageArea);
@@ -226,20 +247,31 @@ void CDlgMain::SelectTab(int slot) {
 void CDlgMain::SelectProfile(int profile) {
   if (profile < 1 || profile > kz::store::kProfileCount) return;
   for (int id = kFirstProfile; id <= kLastProfile; ++id) Button(id)->setHighlighted(id == kFirstProfile - 1 + profile);
-  kz::App().activeProfile = profile;
-  LoadFromStore();
+  session_.SelectProfile(profile);
+  RefreshPages();
 }
 
 bool CDlgMain::LoadFromStore() {
-  for (auto& page : pages_)
-    if (page && !page->LoadFromStore()) page->ResetToDefaults();
+  session_.LoadAll();
+  RefreshPages();
   return true;
 }
 
-void CDlgMain::SaveToStore() {
-  for (auto& page : pages_)
-    if (page) page->SaveToStore();
+bool CDlgMain::SaveToStore() {
+  const bool saved = session_.SaveAll();
+  RefreshPages();
+  if (!saved) TellSaveFailed();
+  return saved;
 }
+
+void CDlgMain::RefreshPages() {
+  for (auto& page : pages_)
+    if (page) page->Refresh();
+}
+
+void CDlgMain::TellSaveFailed() { MessageTip("保存失败！"); }
+
+std::time_t CDlgMain::LastUploadTime() const { return services_.session.Snapshot().lastUploadTime; }
 
 void CDlgMain::RequestUpload() {
   userAction_.Set();
@@ -247,30 +279,28 @@ void CDlgMain::RequestUpload() {
 }
 
 void CDlgMain::Apply() {
-  SaveToStore();
+  // Nothing goes to the mouse that the store does not hold: the two would disagree from now on.
+  if (!SaveToStore()) return;
   RequestUpload();
-  for (auto& page : pages_) {
-    if (!page || page->isHidden()) continue;
-    if (!page->WriteToDevice()) {
-      MessageTip("失败，设备可能未接入电脑!");
-      return;
-    }
-  }
-  MessageTip("成功！");
+  std::vector<int> shown;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    if (pages_[static_cast<size_t>(slot)] && !pages_[static_cast<size_t>(slot)]->isHidden()) shown.push_back(slot);
+  std::weak_ptr<bool> alive = alive_;
+  session_.Write(shown, [this, alive](bool ok) {
+    if (alive.expired()) return;
+    MessageTip(ok ? "成功！" : "失败，设备可能未接入电脑!");
+  });
 }
 
 void CDlgMain::ResetToDefaults() {
-  for (auto& page : pages_)
-    if (page) page->ResetToDefaults();
-  SaveToStore();
-  RequestUpload();
-  kz::Log("Start Write Data ");
-  for (auto& page : pages_) {
-    if (!page) continue;
-    if (!page->WriteToDevice()) return;  // the mouse is gone: the pages keep their defaults quietly
-    QThread::msleep(50);
+  // A refusal of the mouse stops the writes quietly: the pages keep and store their defaults.
+  const bool saved = session_.FactoryReset({});
+  RefreshPages();
+  if (!saved) {
+    TellSaveFailed();
+    return;
   }
-  kz::Log("Write Data Complete");
+  RequestUpload();
 }
 
 void CDlgMain::ShowPanel() {
@@ -302,25 +332,37 @@ void CDlgMain::DeviceTimerTick() {
     if (commandLine_.find("/hide") != std::string::npos) HideToTray();
   }
   if (!kz::device::IsMousePresent()) return;
-  if (reader_->IsRunning())
-    kz::device::SendCommandText("03F9");
-  else
+  if (reader_->IsRunning()) {
+    kz::device::WriteSequence ask;
+    ask.Send("03F9");
+    services_.Writer().Submit(std::move(ask), {});
+  } else {
+    session_.ForgetSentButtons();  // a new connection: the mouse may not be the one written before
     reader_->Start();
+  }
 }
 
-void CDlgMain::MouseArrived() { deviceTimer_->start(kDeviceTimerMs); }
+void CDlgMain::MouseArrived() {
+  session_.ForgetSentButtons();
+  deviceTimer_->start(kDeviceTimerMs);
+}
 
 bool CDlgMain::ReaderRunning() const { return reader_ && reader_->IsRunning(); }
 bool CDlgMain::DeviceTimerActive() const { return deviceTimer_->isActive(); }
 
 void CDlgMain::HandleStatusReport(const kz::device::StatusReport& report) {
   if (shutDown_) return;
-  kz::App().firmwareVersion = report.FirmwareText();
-  if (auto* page = qobject_cast<CDlgMSetting*>(Page(0))) page->ApplyDeviceStatus(report);
-  if (auto* page = qobject_cast<CDlgLight*>(Page(2))) page->ApplyDeviceStatus(report);
-  SaveToStore();
-  if (kit::CDlgBase* buttons = Page(1)) buttons->WriteToDevice();
-  lastUploadTime_ = std::time(nullptr);
+  const bool saved = session_.ApplyStatusReport(report);
+  RefreshPages();
+  // Reports come every second while the store fails; the user hears of it once, when it starts.
+  if (!saved && lastReportSaved_) {
+    std::weak_ptr<bool> alive = alive_;
+    QTimer::singleShot(0, this, [this, alive] {
+      if (!alive.expired()) TellSaveFailed();
+    });
+  }
+  lastReportSaved_ = saved;
+  services_.session.SetLastUploadTime(services_.clock.now());
   uploadRequest_.Set();
   update();
   emit statusReportHandled();
@@ -330,8 +372,10 @@ void CDlgMain::PaintBackground(QPainter& painter) {
   using kit::Theme;
   painter.fillRect(rect(), Theme::Window());
   Theme::PaintPanel(painter, QRectF(8, 40, 1008, 720));
-  Theme::PaintPanel(painter, QRectF(kPageArea.adjusted(-4, -4, 4, 4)), true);
-  Theme::PaintPanel(painter, QRectF(30, 187, 132, 520), true);
+  // The page frame and the command column's panel meet without overlapping, and the column's
+  // panel reaches below the last profile button.
+  Theme::PaintPanel(painter, QRectF(kPageArea.adjusted(-2, -4, 4, 4)), true);
+  Theme::PaintPanel(painter, QRectF(26, 187, 118, 537), true);
   painter.setPen(Theme::Accent());
   painter.setFont(Theme::Font(26, true));
   painter.drawText(QRect(40, 56, 300, 40), Qt::AlignLeft | Qt::AlignVCenter, "KZ Mouse");
@@ -339,8 +383,8 @@ void CDlgMain::PaintBackground(QPainter& painter) {
   painter.setFont(Theme::Font(12));
   painter.drawText(QRect(40, 96, 330, 24), Qt::AlignLeft | Qt::AlignVCenter,
                    QString("软件 %1    固件 %2")
-                       .arg(QString::fromStdString(kz::App().softwareVersion),
-                            QString::fromStdString(kz::App().firmwareVersion)));
+                       .arg(QString::fromStdString(services_.values.softwareVersion),
+                            QString::fromStdString(services_.session.FirmwareVersion())));
   painter.setFont(Theme::Font(13, true));
   painter.setPen(Theme::Text());
   painter.drawText(QRect(46, 510, 100, 26), Qt::AlignCenter, "配置文件");

@@ -4,7 +4,9 @@
 // and arrival monitor, the tray icon, the timers and the events the sync threads wait on.
 //
 // Everything here runs on the user-interface thread. The device reader hands each status report
-// over with a queued call; nothing else crosses threads.
+// over with a queued call; the page walks are the profile session's, and everything that goes to
+// the mouse goes through the services' writer thread, whose results come back queued: the window
+// never waits for the mouse.
 #include <QPointer>
 #include <array>
 #include <ctime>
@@ -20,6 +22,12 @@ class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
 
+namespace kz::app {
+class Services;
+}
+namespace kz::profile {
+class ProfileSession;
+}
 namespace kz::device {
 class ArrivalMonitor;
 class DeviceReader;
@@ -47,10 +55,10 @@ class CDlgMain : public kit::CDlgBase {
   static constexpr int kTrayExit = 57665;
   static constexpr int kDeviceTimerMs = 1000;
 
-  // Makes a page for a slot; an empty function leaves the slot empty.
-  using PageFactory = std::function<kit::CDlgBase*(QWidget* parent)>;
+  // Makes a page for a slot over the session's model; an empty function leaves the slot empty.
+  using PageFactory = std::function<kit::CDlgBase*(QWidget* parent, kz::profile::ProfileSession& session)>;
   struct Options {
-    std::string commandLine;
+    kz::app::Services* services = nullptr;  // required; outlives the window
     std::array<PageFactory, kSlotCount> pages;  // defaults: see DefaultPages()
     bool useTray = true;
   };
@@ -63,9 +71,10 @@ class CDlgMain : public kit::CDlgBase {
 
   // Page walks over the slots in slot order.
   bool LoadFromStore() override;   // load all pages; a page without a row gets its defaults
-  void SaveToStore() override;     // save all pages
-  void ResetToDefaults() override; // factory reset, already confirmed
-  // Saves all pages and writes the shown page to the mouse; tells the user how it went.
+  bool SaveToStore() override;     // save all pages; tells the user when that failed
+  void ResetToDefaults() override; // factory reset, already confirmed; the mouse is written later
+  // Saves all pages and writes the shown page to the mouse; tells the user how it went once the
+  // mouse has answered.
   void Apply();
   void SelectProfile(int profile);
   // A command of the window (button ids 2000 to 2015, tray menu ids).
@@ -91,13 +100,14 @@ class CDlgMain : public kit::CDlgBase {
   void HandleStatusReport(const kz::device::StatusReport& report);
   bool ReaderRunning() const;
   bool DeviceTimerActive() const;
+  kz::profile::ProfileSession& Session() { return session_; }
 
   // The events of the sync threads and the time of the last upload request.
   kz::Event& UploadQuitEvent() { return uploadQuit_; }
   kz::Event& UploadRequestEvent() { return uploadRequest_; }
   kz::Event& UserActionEvent() { return userAction_; }
   kz::Event& PollQuitEvent() { return pollQuit_; }
-  std::time_t LastUploadTime() const { return lastUploadTime_; }
+  std::time_t LastUploadTime() const;
 
  signals:
   // A status report was taken (after the pages were saved): lets tests and panels follow.
@@ -120,8 +130,15 @@ class CDlgMain : public kit::CDlgBase {
   void HideEverything();
   void Shutdown();
   void RequestUpload();
+  void RefreshPages();
+  void TellSaveFailed();
 
+  kz::app::Services& services_;
+  kz::profile::ProfileSession& session_;
   const std::string commandLine_;
+  // Results of the writer thread may come back after the window is gone; they check this first.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  bool lastReportSaved_ = true;
   std::array<kit::SkinButton*, kButtonCount> buttons_{};
   std::array<QPointer<kit::CDlgBase>, kSlotCount> pages_{};
   QPointer<kit::CDlgBase> loginPanel_;
@@ -142,7 +159,6 @@ class CDlgMain : public kit::CDlgBase {
   kz::Event uploadRequest_{kz::Event::Reset::Manual};
   kz::Event userAction_{kz::Event::Reset::Auto};
   kz::Event pollQuit_{kz::Event::Reset::Manual};
-  std::time_t lastUploadTime_ = std::time(nullptr);
   bool shutDown_ = false;
 };
 

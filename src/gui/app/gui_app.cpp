@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "app/services.h"
 #include "gui/app/cdlg_main.h"
+#include "gui/app/qt_dispatcher.h"
 #include "gui/app/main_window_host.h"
 #include "base/notify.h"
 #include "app/single_instance.h"
@@ -33,9 +35,9 @@ QApplication& EnsureApplication() {
   return *static_cast<QApplication*>(QApplication::instance());
 }
 
-void RunMainWindow(kz::app::SingleInstance& instance, const std::string& commandLine) {
+void RunMainWindow(kz::app::SingleInstance& instance, kz::app::Services& services) {
   QApplication& app = EnsureApplication();
-  std::unique_ptr<QWidget> window = CreateMainWindow(commandLine);
+  std::unique_ptr<QWidget> window = CreateMainWindow(services);
   instance.Listen();
 
   QSocketNotifier showNotifier(instance.ListenFd(), QSocketNotifier::Read);
@@ -62,20 +64,34 @@ void RunMainWindow(kz::app::SingleInstance& instance, const std::string& command
 
 }  // namespace
 
+// A message box from start-up (before any dispatcher) comes on the main thread; later ones from
+// worker threads arrive through the dispatcher.
+void ShowMessageBox(const std::string& text) {
+  EnsureApplication();
+  QMessageBox::information(nullptr, "KZ Mouse", QString::fromStdString(text));
+}
+
 int RunGuiApplication(int argc, char** argv) {
   gArgc = argc;
   gArgv = argv;
-  kz::SetMessageHandler([](const std::string& text) {
-    EnsureApplication();
-    QMessageBox::information(nullptr, "KZ Mouse", QString::fromStdString(text));
-  });
+  kz::SetMessageHandler(ShowMessageBox);
   std::vector<std::string> args(argv, argv + argc);
   // The simulated mouse stands in for the real one everywhere below the window.
   for (const auto& arg : args)
     if (arg == "--simulate") ::setenv("KZMOUSE_DEVICE", "sim", 1);
-  const std::string commandLine = kz::app::CommandLineOf(args);
   kz::app::StartupHooks hooks;
-  hooks.runMainWindow = [&](kz::app::SingleInstance& instance) { RunMainWindow(instance, commandLine); };
+  hooks.makeDispatcher = [] () -> std::unique_ptr<kz::Dispatcher> {
+    EnsureApplication();
+    auto dispatcher = std::make_unique<QtDispatcher>();
+    kz::SetMessageHandler(ShowMessageBox, dispatcher.get());
+    return dispatcher;
+  };
+  // The button page comes with its own work; until then slot 1 is a plain page.
+  hooks.pages.buttonPage = false;
+  hooks.runMainWindow = [&](kz::app::SingleInstance& instance, kz::app::Services& services) {
+    RunMainWindow(instance, services);
+    kz::SetMessageHandler(ShowMessageBox);  // the dispatcher goes with the services
+  };
   int code = kz::app::RunApplication(args, hooks);
   kz::SetMessageHandler(nullptr);
   gApp.reset();

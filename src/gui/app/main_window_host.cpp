@@ -1,12 +1,14 @@
 #include "gui/app/main_window_host.h"
 
+#include "app/services.h"
 #include "gui/app/cdlg_main.h"
 
 namespace kzgui {
 
-std::unique_ptr<QWidget> CreateMainWindow(const std::string& commandLine) {
+std::unique_ptr<QWidget> CreateMainWindow(kz::app::Services& services) {
+  const std::string& commandLine = services.values.commandLine;
   CDlgMain::Options options;
-  options.commandLine = commandLine;
+  options.services = &services;
   options.pages = CDlgMain::DefaultPages();
   auto window = std::make_unique<CDlgMain>(std::move(options));
   // Started hidden: minimised now, gone to the tray at the first device-timer tick.

@@ -4,9 +4,14 @@
 #include <memory>
 #include <string>
 
+namespace kz::app {
+class Services;
+}
+
 namespace kzgui {
 
-std::unique_ptr<QWidget> CreateMainWindow(const std::string& commandLine);
+// The window over the run's services; "/hide" in their command line starts it minimised.
+std::unique_ptr<QWidget> CreateMainWindow(kz::app::Services& services);
 // Brings the window back from the tray or from behind other windows.
 void ShowMainWindow(QWidget* window);
 

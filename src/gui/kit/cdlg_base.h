@@ -37,8 +37,10 @@ class CDlgBase : public QDialog {
   // Reads the page from the active profile; false when there is nothing stored, after which the
   // caller puts the defaults in with ResetToDefaults.
   virtual bool LoadFromStore() { return true; }
-  virtual void SaveToStore() {}
+  virtual bool SaveToStore() { return true; }
   virtual void ResetToDefaults() {}
+  // Shows the page's data again after someone else (the window's page walks) changed it.
+  virtual void Refresh() {}
 
   // The program's message tip (see CDlgTIp): 1 for OK, 2 for close, 0 when a tip was already open
   // and now shows `text`.

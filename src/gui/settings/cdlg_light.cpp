@@ -48,10 +48,8 @@ Label* AddTitle(QWidget* page, const QString& text, const QRect& section) {
 
 }  // namespace
 
-CDlgLight::CDlgLight(QWidget* parent) : CDlgLight(nullptr, parent) {}
-
-CDlgLight::CDlgLight(std::unique_ptr<ks::LightingModel> model, QWidget* parent)
-    : ModelPage(std::move(model), parent) {
+CDlgLight::CDlgLight(ks::LightingModel& model, ProfileKeySource key, QWidget* parent)
+    : ModelPage(model, std::move(key), parent) {
   setFixedSize(kPageSize);
   BuildLightSection();
   BuildColourSection();
@@ -72,13 +70,13 @@ void CDlgLight::BuildLightSection() {
     lightGroup_->add(button);
     lightButtons_[static_cast<size_t>(light)] = button;
   }
-  connect(lightGroup_, &kit::RadioGroup::clicked, this, [this](int light) { Act([&] { model_->SelectLight(light); }); });
+  connect(lightGroup_, &kit::RadioGroup::clicked, this, [this](int light) { Act([&] { model_.SelectLight(light); }); });
 
   mouseView_ = new LightMouseView(this);
   mouseView_->setGeometry(s.left() + 16, s.top() + 84, s.width() - 32, s.height() - 100);
   mouseView_->setObjectName("mouseView");
   connect(mouseView_, &LightMouseView::lightClicked, this,
-          [this](int light) { Act([&] { model_->SelectLight(light); }); });
+          [this](int light) { Act([&] { model_.SelectLight(light); }); });
 }
 
 void CDlgLight::BuildColourSection() {
@@ -96,7 +94,7 @@ void CDlgLight::BuildColourSection() {
   const int presetIndex = typeGroup_->add(presetType_);
   typeGroup_->add(freeType_);
   connect(typeGroup_, &kit::RadioGroup::clicked, this, [this, presetIndex](int index) {
-    Act([&] { index == presetIndex ? model_->UsePresetColour() : model_->UseFreeColour(); });
+    Act([&] { index == presetIndex ? model_.UsePresetColour() : model_.UseFreeColour(); });
   });
 
   presetGroup_ = new kit::RadioGroup(this);
@@ -108,7 +106,7 @@ void CDlgLight::BuildColourSection() {
     presets_[static_cast<size_t>(preset)] = swatch;
   }
   connect(presetGroup_, &kit::RadioGroup::clicked, this,
-          [this](int preset) { Act([&] { model_->ChoosePreset(preset); }); });
+          [this](int preset) { Act([&] { model_.ChoosePreset(preset); }); });
 
   preview_ = new kit::ColorSwatch(Qt::black, this);
   preview_->setClickable(false);
@@ -134,28 +132,28 @@ void CDlgLight::BuildColourSection() {
     row.minus->setObjectName(name + "Minus");
     row.minus->setAutoRepeat(true);
     connect(row.minus, &QAbstractButton::clicked, this,
-            [this, component] { Act([&] { model_->StepComponent(component, -1); }); });
+            [this, component] { Act([&] { model_.StepComponent(component, -1); }); });
     // The field only keeps the typing to digits; the model decides which numbers are a colour
     // component, and Refresh() shows the component again when it refused one.
     row.edit = new kit::NumberEdit(0, kAnyNumber, this);
     row.edit->setGeometry(x + 54, y, 56, 24);
     row.edit->setObjectName(name + "Edit");
     connect(row.edit, &kit::NumberEdit::valueEdited, this, [this, component](int value) {
-      Act([&] { model_->SetComponentText(component, std::to_string(value)); });
+      Act([&] { model_.SetComponentText(component, std::to_string(value)); });
     });
     row.plus = new SkinButton(QStringLiteral("+"), SkinButton::Look::Small, this);
     row.plus->setGeometry(x + 116, y + 1, 22, 22);
     row.plus->setObjectName(name + "Plus");
     row.plus->setAutoRepeat(true);
     connect(row.plus, &QAbstractButton::clicked, this,
-            [this, component] { Act([&] { model_->StepComponent(component, +1); }); });
+            [this, component] { Act([&] { model_.StepComponent(component, +1); }); });
   }
 
   strip_ = new kit::ColorStrip(this);
   strip_->setGeometry(left, s.top() + 210, s.width() - 32, 74);
   strip_->setObjectName("colourStrip");
   connect(strip_, &kit::ColorStrip::colorPicked, this, [this](const QColor& colour) {
-    Act([&] { model_->SetFreeColour(ks::MakeRgb(colour.red(), colour.green(), colour.blue())); });
+    Act([&] { model_.SetFreeColour(ks::MakeRgb(colour.red(), colour.green(), colour.blue())); });
   });
 }
 
@@ -167,7 +165,7 @@ void CDlgLight::BuildEffectSection() {
   onToggle_ = new kit::ToggleButton(QStringLiteral("开启"), this);
   onToggle_->setGeometry(left, s.top() + 48, 90, 22);
   onToggle_->setObjectName("lightOn");
-  connect(onToggle_, &QAbstractButton::clicked, this, [this] { Act([&] { model_->ToggleOn(); }); });
+  connect(onToggle_, &QAbstractButton::clicked, this, [this] { Act([&] { model_.ToggleOn(); }); });
 
   effectGroup_ = new kit::RadioGroup(this);
   steady_ = new SkinButton(QStringLiteral("常亮"), SkinButton::Look::Action, this);
@@ -179,24 +177,24 @@ void CDlgLight::BuildEffectSection() {
   const int steadyIndex = effectGroup_->add(steady_);
   effectGroup_->add(breathing_);
   connect(effectGroup_, &kit::RadioGroup::clicked, this, [this, steadyIndex](int index) {
-    Act([&] { index == steadyIndex ? model_->SetSteady() : model_->SetBreathing(); });
+    Act([&] { index == steadyIndex ? model_.SetSteady() : model_.SetBreathing(); });
   });
 
   AddLabel(this, QStringLiteral("速度"), QRect(left, s.top() + 104, 50, 24));
   speed_ = new kit::StepSlider(this);
   speed_->setGeometry(left + 56, s.top() + 104, 400, 24);
   speed_->setObjectName("speedSlider");
-  connect(speed_, &QAbstractSlider::valueChanged, this, [this](int speed) { Act([&] { model_->SetSpeed(speed); }); });
+  connect(speed_, &QAbstractSlider::valueChanged, this, [this](int speed) { Act([&] { model_.SetSpeed(speed); }); });
   speedValue_ = AddLabel(this, QString(), QRect(left + 464, s.top() + 104, 40, 24), Label::Style::Dim);
 }
 
 void CDlgLight::Refresh() {
   refreshing_ = true;
-  const int edited = model_->EditedLight();
-  const ks::LightSetting& light = model_->Edited();
+  const int edited = model_.EditedLight();
+  const ks::LightSetting& light = model_.Edited();
   lightGroup_->setSelected(edited);
   for (int i = 0; i < ks::kLightCount; ++i)
-    mouseView_->setLight(i, ToQColor(ks::ShownColour(model_->Light(i))), model_->Light(i).on);
+    mouseView_->setLight(i, ToQColor(ks::ShownColour(model_.Light(i))), model_.Light(i).on);
   mouseView_->setEdited(edited);
 
   const bool preset = light.colourType == ks::kPresetColour;
@@ -212,8 +210,8 @@ void CDlgLight::Refresh() {
 
   onToggle_->setChecked(light.on);
   effectGroup_->setSelected(light.breath ? 1 : 0);
-  speed_->setValue(model_->Speed());
-  speedValue_->setText(QString::number(model_->Speed()));
+  speed_->setValue(model_.Speed());
+  speedValue_->setText(QString::number(model_.Speed()));
   refreshing_ = false;
 }
 

@@ -35,11 +35,9 @@ class CDlgLight : public ModelPage<kz::settings::LightingModel> {
  public:
   using ColourComponent = kz::settings::ColourComponent;
 
-  // A model over the process-wide database and the mouse.
-  explicit CDlgLight(QWidget* parent = nullptr);
   // A model of the caller's (tests give one over their own database and link); nullptr makes the
   // default one.
-  explicit CDlgLight(std::unique_ptr<kz::settings::LightingModel> model, QWidget* parent = nullptr);
+  explicit CDlgLight(kz::settings::LightingModel& model, ProfileKeySource key, QWidget* parent = nullptr);
   ~CDlgLight() override;
 
   void Refresh() override;

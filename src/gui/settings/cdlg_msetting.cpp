@@ -52,10 +52,8 @@ Label* AddCaption(QWidget* page, const QString& text, const QRect& rect, Label::
 
 }  // namespace
 
-CDlgMSetting::CDlgMSetting(QWidget* parent) : CDlgMSetting(nullptr, parent) {}
-
-CDlgMSetting::CDlgMSetting(std::unique_ptr<ks::MouseSettingsModel> model, QWidget* parent)
-    : ModelPage(std::move(model), parent) {
+CDlgMSetting::CDlgMSetting(ks::MouseSettingsModel& model, ProfileKeySource key, QWidget* parent)
+    : ModelPage(model, std::move(key), parent) {
   setFixedSize(kPageSize);
   BuildDpiSection();
   BuildReportRateSection();
@@ -84,25 +82,25 @@ void CDlgMSetting::BuildDpiSection() {
     row.toggle->setGeometry(116, y + 3, 64, 22);
     row.toggle->setObjectName("dpiEnable" + n);
     connect(row.toggle, &QAbstractButton::clicked, this,
-            [this, level](bool on) { Act([&] { model_->SetLevelEnabled(level, on); }); });
+            [this, level](bool on) { Act([&] { model_.SetLevelEnabled(level, on); }); });
 
     row.minus = new SkinButton(QStringLiteral("−"), SkinButton::Look::Small, this);
     row.minus->setGeometry(188, y + 3, 22, 22);
     row.minus->setObjectName("dpiMinus" + n);
     row.minus->setAutoRepeat(true);
-    connect(row.minus, &QAbstractButton::clicked, this, [this, level] { Act([&] { model_->StepLevel(level, -1); }); });
+    connect(row.minus, &QAbstractButton::clicked, this, [this, level] { Act([&] { model_.StepLevel(level, -1); }); });
 
     row.slider = new kit::DpiSlider(this);
     row.slider->setGeometry(216, y + 2, 250, 24);
     row.slider->setObjectName("dpiSlider" + n);
     connect(row.slider, &QAbstractSlider::valueChanged, this,
-            [this, level](int value) { Act([&] { model_->SetLevelValue(level, value); }); });
+            [this, level](int value) { Act([&] { model_.SetLevelValue(level, value); }); });
 
     row.plus = new SkinButton(QStringLiteral("+"), SkinButton::Look::Small, this);
     row.plus->setGeometry(472, y + 3, 22, 22);
     row.plus->setObjectName("dpiPlus" + n);
     row.plus->setAutoRepeat(true);
-    connect(row.plus, &QAbstractButton::clicked, this, [this, level] { Act([&] { model_->StepLevel(level, +1); }); });
+    connect(row.plus, &QAbstractButton::clicked, this, [this, level] { Act([&] { model_.StepLevel(level, +1); }); });
 
     // The field only keeps the typing to digits; the model decides what a typed number means
     // (too small: ignored, too large: the top), and Refresh() then shows what it took.
@@ -110,11 +108,11 @@ void CDlgMSetting::BuildDpiSection() {
     row.edit->setGeometry(502, y + 2, 56, 24);
     row.edit->setObjectName("dpiEdit" + n);
     connect(row.edit, &kit::NumberEdit::valueEdited, this, [this, level](int value) {
-      Act([&] { model_->SetLevelValueText(level, std::to_string(value)); });
+      Act([&] { model_.SetLevelValueText(level, std::to_string(value)); });
     });
   }
   connect(levelGroup_, &kit::RadioGroup::clicked, this,
-          [this](int level) { Act([&] { model_->SelectLevel(level); }); });
+          [this](int level) { Act([&] { model_.SelectLevel(level); }); });
 }
 
 void CDlgMSetting::BuildReportRateSection() {
@@ -128,7 +126,7 @@ void CDlgMSetting::BuildReportRateSection() {
     reportRates_[static_cast<size_t>(choice)] = button;
   }
   connect(reportRateGroup_, &kit::RadioGroup::clicked, this,
-          [this](int choice) { Act([&] { model_->SetReportRate(choice); }); });
+          [this](int choice) { Act([&] { model_.SetReportRate(choice); }); });
 }
 
 CDlgMSetting::StepRow& CDlgMSetting::AddStepRow(Step which, const QString& caption, const QRect& captionRect,
@@ -142,12 +140,12 @@ CDlgMSetting::StepRow& CDlgMSetting::AddStepRow(Step which, const QString& capti
   connect(row.slider, &QAbstractSlider::valueChanged, this, [this, which](int step) {
     Act([&] {
       switch (which) {
-        case Step::DoubleClick: model_->SetDoubleClick(step); break;
-        case Step::Sense: model_->SetSense(step); break;
-        case Step::SensitivityX: model_->SetSensitivityX(step); break;
-        case Step::SensitivityY: model_->SetSensitivityY(step); break;
-        case Step::ScrollSpeed: model_->SetScrollSpeed(step); break;
-        case Step::PointerSpeed: model_->SetPointerSpeed(step); break;
+        case Step::DoubleClick: model_.SetDoubleClick(step); break;
+        case Step::Sense: model_.SetSense(step); break;
+        case Step::SensitivityX: model_.SetSensitivityX(step); break;
+        case Step::SensitivityY: model_.SetSensitivityY(step); break;
+        case Step::ScrollSpeed: model_.SetScrollSpeed(step); break;
+        case Step::PointerSpeed: model_.SetPointerSpeed(step); break;
       }
     });
   });
@@ -161,7 +159,7 @@ void CDlgMSetting::BuildSensitivitySection() {
   sensitivitySwitch_->setGeometry(s.left() + 16, s.top() + 40, 200, 22);
   sensitivitySwitch_->setObjectName("sensitivitySwitch");
   connect(sensitivitySwitch_, &QAbstractButton::clicked, this,
-          [this](bool on) { Act([&] { model_->SetSensitivitySwitch(on); }); });
+          [this](bool on) { Act([&] { model_.SetSensitivitySwitch(on); }); });
 
   const struct {
     Step step;
@@ -203,7 +201,7 @@ void CDlgMSetting::BuildScrollSection() {
   const int byPage = scrollGroup_->add(scrollByPage_);
   scrollGroup_->add(scrollByLines_);
   connect(scrollGroup_, &kit::RadioGroup::clicked, this,
-          [this, byPage](int index) { Act([&] { model_->SetScrollByPage(index == byPage); }); });
+          [this, byPage](int index) { Act([&] { model_.SetScrollByPage(index == byPage); }); });
 
   AddStepRow(Step::ScrollSpeed, QStringLiteral("滚轮速度"), QRect(s.left() + 16, s.top() + 90, 120, 20),
              QRect(s.left() + 12, s.top() + 112, 180, 24))
@@ -212,7 +210,7 @@ void CDlgMSetting::BuildScrollSection() {
 
 void CDlgMSetting::Refresh() {
   refreshing_ = true;
-  const ks::MouseSettings& s = model_->Settings();
+  const ks::MouseSettings& s = model_.Settings();
   for (int level = 0; level < ks::kDpiLevelCount; ++level) {
     const ks::DpiLevel& value = s.levels[static_cast<size_t>(level)];
     LevelRow& row = levels_[static_cast<size_t>(level)];

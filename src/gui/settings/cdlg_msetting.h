@@ -35,11 +35,9 @@ class CDlgMSetting : public ModelPage<kz::settings::MouseSettingsModel> {
   enum class Step { DoubleClick, Sense, SensitivityX, SensitivityY, ScrollSpeed, PointerSpeed };
   static constexpr int kStepCount = 6;
 
-  // A model over the process-wide database, desktop pointer settings and the mouse.
-  explicit CDlgMSetting(QWidget* parent = nullptr);
   // A model of the caller's (tests give one over their own database, pointer settings and link);
   // nullptr makes the default one.
-  explicit CDlgMSetting(std::unique_ptr<kz::settings::MouseSettingsModel> model, QWidget* parent = nullptr);
+  explicit CDlgMSetting(kz::settings::MouseSettingsModel& model, ProfileKeySource key, QWidget* parent = nullptr);
   ~CDlgMSetting() override;
 
   void Refresh() override;

@@ -4,30 +4,35 @@
 // model again, so a derived page only builds its controls and writes Refresh().
 #include <QMetaObject>
 #include <QThread>
-#include <memory>
+#include <functional>
 
 #include "device/status_report.h"
 #include "gui/kit/cdlg_base.h"
+#include "settings/profile_key.h"
 
 namespace kzgui {
+
+// Which profile row the page's own operations work on (the window's profile session knows).
+using ProfileKeySource = std::function<kz::settings::ProfileKey()>;
 
 template <typename Model>
 class ModelPage : public kit::CDlgBase {
  public:
-  Model& model() { return *model_; }
+  Model& model() { return model_; }
 
-  bool WriteToDevice() override { return model_->WriteToDevice(); }
+  bool WriteToDevice() override { return model_.WriteToDevice(); }
   bool LoadFromStore() override {
-    const bool loaded = model_->LoadFromStore();
+    const bool loaded = model_.LoadFromStore(key_());
     Refresh();
     return loaded;
   }
-  void SaveToStore() override {
-    model_->SaveToStore();
+  bool SaveToStore() override {
+    const bool saved = model_.SaveToStore(key_());
     Refresh();
+    return saved;
   }
   void ResetToDefaults() override {
-    model_->ResetToDefaults();
+    model_.ResetToDefaults();
     Refresh();
   }
   // Takes the mouse's state. Safe from any thread: a report from another thread is queued to the
@@ -37,12 +42,12 @@ class ModelPage : public kit::CDlgBase {
       QMetaObject::invokeMethod(this, [this, report] { ApplyDeviceStatus(report); }, Qt::QueuedConnection);
       return;
     }
-    model_->ApplyDeviceStatus(report);
+    model_.ApplyDeviceStatus(report);
     Refresh();
   }
 
   // Shows the model in every control without triggering any action.
-  virtual void Refresh() = 0;
+  void Refresh() override = 0;
 
  protected:
   // Runs a user action on the model and shows the result; ignored while Refresh() sets controls,
@@ -54,11 +59,12 @@ class ModelPage : public kit::CDlgBase {
     Refresh();
   }
 
-  // nullptr makes the default model (over the process-wide database and the mouse).
-  ModelPage(std::unique_ptr<Model> model, QWidget* parent)
-      : kit::CDlgBase(parent, Qt::Widget), model_(model ? std::move(model) : std::make_unique<Model>()) {}
+  // The model belongs to whoever made the page (the window's profile session, or a test).
+  ModelPage(Model& model, ProfileKeySource key, QWidget* parent)
+      : kit::CDlgBase(parent, Qt::Widget), model_(model), key_(std::move(key)) {}
 
-  std::unique_ptr<Model> model_;
+  Model& model_;
+  ProfileKeySource key_;
   bool refreshing_ = false;  // set by Refresh() while it sets controls
 };
 

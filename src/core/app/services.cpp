@@ -1,0 +1,30 @@
+#include "app/services.h"
+
+#include "device/device_writer.h"
+#include "settings/desktop_pointer_settings.h"
+
+namespace kz::app {
+
+Services::Services(ServiceParts parts)
+    : values(std::move(parts.values)),
+      dispatcher(*parts.dispatcher),
+      backend(std::move(parts.backend)),
+      pointer(parts.pointer ? std::move(parts.pointer) : std::make_shared<settings::InMemoryPointerSettings>()),
+      clock(std::move(parts.clock)),
+      writer_(parts.writer ? std::move(parts.writer)
+                           : std::make_unique<device::DeviceWriter>(device::ChannelLink(), dispatcher)) {
+  if (backend) device::InstallBackend(backend);
+  profiles_ = std::make_unique<profile::ProfileSession>(db, session, pointer, *writer_, parts.pages);
+}
+
+Services::~Services() {
+  profiles_.reset();
+  writer_.reset();
+  if (backend && device::CurrentBackend() == backend) device::InstallBackend(nullptr);
+}
+
+std::shared_ptr<settings::PointerSettings> DesktopPointerSettingsFor(const std::string& dataDir) {
+  return std::make_shared<settings::DesktopPointerSettings>(dataDir + settings::kPointerSettingsFileName);
+}
+
+}  // namespace kz::app

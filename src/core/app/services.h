@@ -1,0 +1,62 @@
+#pragma once
+// What the program is made of at run time, made once at start and passed down: the database
+// connection, the desktop's pointer settings, the mouse (its HID backend and the writer that
+// talks to it), the dispatcher to the owning thread, the session values, the clock and the
+// profile session over the page models. Nothing of it is a hidden process-wide singleton, so a
+// test builds its own with fakes and never reaches the real desktop, mouse or home folder.
+#include <memory>
+
+#include "base/clock.h"
+#include "base/dispatcher.h"
+#include "base/session.h"
+#include "device/hidm.h"
+#include "device/write_sequence.h"
+#include "profile/profile_session.h"
+#include "settings/pointer_settings.h"
+#include "store/database.h"
+
+namespace kz::app {
+
+struct ServiceParts {
+  ProcessValues values;
+  Dispatcher* dispatcher = nullptr;  // required
+  // Installed as the HID layer's backend for the services' life; nullptr leaves the HID layer as
+  // it is.
+  std::shared_ptr<device::HidBackend> backend;
+  // nullptr keeps the pointer settings in memory.
+  std::shared_ptr<settings::PointerSettings> pointer;
+  // nullptr gives a writer thread over the command channel (device::DeviceWriter).
+  std::unique_ptr<device::SequenceWriter> writer;
+  Clock clock;
+  profile::ProfileSession::Options pages;
+};
+
+class Services {
+ public:
+  explicit Services(ServiceParts parts);
+  // Finishes the writer's queue before the backend goes.
+  ~Services();
+  Services(const Services&) = delete;
+  Services& operator=(const Services&) = delete;
+
+  const ProcessValues values;
+  Dispatcher& dispatcher;
+  const std::shared_ptr<device::HidBackend> backend;
+  const std::shared_ptr<settings::PointerSettings> pointer;
+  const Clock clock;
+  store::Database db;
+  Session session;
+
+  device::SequenceWriter& Writer() { return *writer_; }
+  profile::ProfileSession& Profiles() { return *profiles_; }
+
+ private:
+  std::unique_ptr<device::SequenceWriter> writer_;
+  std::unique_ptr<profile::ProfileSession> profiles_;
+};
+
+// The desktop's pointer settings of a program run: the desktop's own (or a file in the data
+// folder), touched only when a value changes.
+std::shared_ptr<settings::PointerSettings> DesktopPointerSettingsFor(const std::string& dataDir);
+
+}  // namespace kz::app

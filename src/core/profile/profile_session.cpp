@@ -1,0 +1,155 @@
+#include "profile/profile_session.h"
+
+#include "base/log.h"
+#include "device/status_report.h"
+#include "store/users.h"
+
+namespace kz::profile {
+
+ProfileSession::ProfileSession(store::Database& db, Session& session,
+                               std::shared_ptr<settings::PointerSettings> pointer, device::SequenceWriter& writer,
+                               Options options)
+    : db_(db),
+      session_(session),
+      writer_(writer),
+      options_(options),
+      mouse_(db, std::move(pointer)),
+      buttons_(db),
+      lights_(db) {}
+
+void ProfileSession::SetActiveProfile(int profile) {
+  owner_.Check("profile session");
+  activeProfile_ = profile >= 1 && profile <= store::kProfileCount ? profile : 1;
+}
+
+settings::ProfileKey ProfileSession::Key() const { return {session_.UserName(), activeProfile_}; }
+
+bool ProfileSession::SelectProfile(int profile) {
+  if (profile < 1 || profile > store::kProfileCount) return false;
+  SetActiveProfile(profile);
+  LoadAll();
+  return true;
+}
+
+void ProfileSession::LoadAll() {
+  owner_.Check("profile session");
+  const settings::ProfileKey key = Key();
+  if (!mouse_.LoadFromStore(key)) mouse_.ResetToDefaults();
+  if (options_.buttonPage && !buttons_.LoadFromStore(key)) buttons_.ResetToDefaults();
+  if (!lights_.LoadFromStore(key)) lights_.ResetToDefaults();
+}
+
+bool ProfileSession::SaveAll() { return Save({kMouseSettingsSlot, kButtonSlot, kLightingSlot}); }
+
+bool ProfileSession::Save(const std::vector<int>& slots) {
+  owner_.Check("profile session");
+  const settings::ProfileKey key = Key();
+  store::Transaction transaction(db_);
+  bool ok = transaction.Active();
+  for (int slot : slots) {
+    if (!ok) break;
+    if (slot == kMouseSettingsSlot) ok = mouse_.SaveToStore(key);
+    if (slot == kButtonSlot && options_.buttonPage) ok = buttons_.SaveToStore(key);
+    if (slot == kLightingSlot) ok = lights_.SaveToStore(key);
+  }
+  ok = ok && transaction.Commit();
+  if (!ok) Log("save profile %d of %s failed: %s", key.profile, key.user.c_str(), db_.GetLastErrorString().c_str());
+  return ok;
+}
+
+void ProfileSession::ResetAll() {
+  owner_.Check("profile session");
+  mouse_.ResetToDefaults();
+  if (options_.buttonPage) buttons_.ResetToDefaults();
+  lights_.ResetToDefaults();
+}
+
+device::WriteSequence ProfileSession::SlotWrite(int slot) const {
+  switch (slot) {
+    case kMouseSettingsSlot:
+      return mouse_.BuildWrite();
+    case kButtonSlot:
+      return options_.buttonPage ? buttons_.BuildWrite() : device::WriteSequence();
+    case kLightingSlot:
+      return lights_.BuildWrite();
+    default:
+      return {};
+  }
+}
+
+void ProfileSession::Write(const std::vector<int>& slots, Done done) {
+  device::WriteSequence write;
+  bool includesButtons = false;
+  for (int slot : slots) {
+    if (!HasPage(slot)) continue;
+    write.Append(SlotWrite(slot));
+    includesButtons = includesButtons || (slot == kButtonSlot && options_.buttonPage);
+  }
+  Submit(std::move(write), includesButtons, std::move(done));
+}
+
+void ProfileSession::WriteProfile(Done done) {
+  device::WriteSequence write;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!HasPage(slot)) continue;
+    device::WriteSequence page = SlotWrite(slot);
+    if (!page.HasCommands()) continue;
+    if (write.HasCommands()) write.Pause(settings::kCommandPauseMs);
+    write.Append(page);
+  }
+  Submit(std::move(write), options_.buttonPage, std::move(done));
+}
+
+void ProfileSession::WriteAll(Done done) {
+  device::WriteSequence write;
+  write.Log("Start Write Data ");
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!HasPage(slot)) continue;
+    write.Append(SlotWrite(slot));
+    write.Pause(settings::kCommandPauseMs);
+  }
+  write.Log("Write Data Complete");
+  Submit(std::move(write), options_.buttonPage, std::move(done));
+}
+
+bool ProfileSession::FactoryReset(Done done) {
+  ResetAll();
+  if (!SaveAll()) return false;
+  WriteAll(std::move(done));
+  return true;
+}
+
+bool ProfileSession::ApplyStatusReport(const device::StatusReport& report) {
+  owner_.Check("profile session");
+  session_.SetFirmwareVersion(report.FirmwareText());
+  mouse_.ApplyDeviceStatus(report);
+  lights_.ApplyDeviceStatus(report);
+  bool saved = SaveAll();
+  if (options_.buttonPage) {
+    device::WriteSequence write = buttons_.BuildWrite();
+    // Every report would otherwise send the whole map and every macro again, seconds of traffic
+    // for nothing; the mouse keeps what it was sent.
+    if (!(sentButtons_->valid && sentButtons_->commands == write.Commands())) Submit(std::move(write), true, {});
+  }
+  return saved;
+}
+
+void ProfileSession::ForgetSentButtons() { sentButtons_->valid = false; }
+
+void ProfileSession::Submit(device::WriteSequence sequence, bool includesButtons, Done done) {
+  if (!includesButtons) {
+    writer_.Submit(std::move(sequence), std::move(done));
+    return;
+  }
+  // Taken as sent at once, so that reports arriving while the write is under way do not queue
+  // copies of it; a refusal makes the next report send it again.
+  sentButtons_->valid = true;
+  sentButtons_->commands = buttons_.BuildWrite().Commands();
+  std::weak_ptr<SentButtons> sent = sentButtons_;
+  writer_.Submit(std::move(sequence), [sent, done = std::move(done)](bool ok) {
+    if (auto buttons = sent.lock(); buttons && !ok) buttons->valid = false;
+    if (done) done(ok);
+  });
+}
+
+}  // namespace kz::profile
