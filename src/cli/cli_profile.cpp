@@ -106,17 +106,17 @@ bool OpenStore(const Invocation& call, app::Services& services) {
     Fail(call, kExitFailure, "cannot make the data folder " + dataDir);
     return false;
   }
-  if (!store::OpenOrCreate(services.db, dataDir, services.values.programDir, kSoftwareVersion,
-                           kDefaultFirmwareVersion)) {
-    Fail(call, kExitFailure, "cannot open the database in " + dataDir);
-    return false;
+  // The tool may wait for the window's short writes.
+  switch (app::OpenStoreAndUser(services, 5000)) {
+    case app::StoreResult::kNoDatabase:
+      Fail(call, kExitFailure, "cannot open the database in " + dataDir);
+      return false;
+    case app::StoreResult::kNoUser:
+      Fail(call, kExitFailure, "cannot load the current user: " + services.db.GetLastErrorString());
+      return false;
+    case app::StoreResult::kOk:
+      break;
   }
-  store::CurrentUser user;
-  if (!store::LoadCurrentUser(services.db, store::kPlaceholderPassword, user)) {
-    Fail(call, kExitFailure, "cannot load the current user: " + services.db.GetLastErrorString());
-    return false;
-  }
-  services.session.SetUserName(user.userName);
   return true;
 }
 

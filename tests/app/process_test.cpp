@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <string>
 #include <sys/stat.h>
 
 #include "base/paths.h"
@@ -19,13 +21,24 @@ struct ProcessFixture : ::testing::Test {
 
   void SetUp() override {
     if (!kz::paths::FileExists(ProgramPath())) GTEST_SKIP() << "kzMouse is not built (KZ_BUILD_GUI=OFF)";
-    for (const char* sub : {"data", "state", "config", "run"}) ::mkdir((root / sub).c_str(), 0700);
+    for (const char* sub : {"data", "state", "config", "run", "bin"}) ::mkdir((root / sub).c_str(), 0700);
+    // The program must never change the desktop of whoever runs the tests: the session is no
+    // GNOME one, and should it still reach for gsettings it finds this stand-in, which only tells.
+    kztest::WriteAll(root / "bin/gsettings", "#!/bin/sh\necho \"$@\" >> '" + GsettingsMarker() + "'\nexit 1\n");
+    ::chmod((root / "bin/gsettings").c_str(), 0755);
   }
+  void TearDown() override {
+    EXPECT_FALSE(kz::paths::FileExists(GsettingsMarker()))
+        << "the program ran gsettings: " << kztest::ReadAll(GsettingsMarker());
+  }
+  std::string GsettingsMarker() const { return root / "gsettings-called"; }
 
   std::vector<std::string> Env(const std::string& dataSub = "data") const {
+    const char* path = std::getenv("PATH");
     return {"XDG_DATA_HOME=" + root / dataSub, "XDG_STATE_HOME=" + root / "state",
             "XDG_CONFIG_HOME=" + root / "config", "XDG_RUNTIME_DIR=" + root / "run", "QT_QPA_PLATFORM=offscreen",
-            "KZMOUSE_DEVICE=sim"};
+            "KZMOUSE_DEVICE=sim", "XDG_CURRENT_DESKTOP=",
+            "PATH=" + root / "bin" + (path ? ":" + std::string(path) : "")};
   }
   std::string Db(const std::string& dataSub = "data") const { return root / (dataSub + "/kzMouse/kzdb.mdb"); }
 
@@ -47,7 +60,17 @@ struct ProcessFixture : ::testing::Test {
   }
 };
 
-TEST_F(ProcessFixture, SigtermShutsDownLikeQuitAndRemembersUserAndProfile) {
+// True once the process has a handler for `signal` (the SigCgt mask of /proc/PID/status), so a
+// signal is not sent in the moment between the socket appearing and the handlers going in.
+bool Catches(int pid, int signal) {
+  std::string status = kztest::ReadAll("/proc/" + std::to_string(pid) + "/status");
+  size_t at = status.find("SigCgt:");
+  if (at == std::string::npos) return false;
+  unsigned long long mask = std::strtoull(status.c_str() + at + 7, nullptr, 16);
+  return (mask >> (signal - 1)) & 1;
+}
+
+TEST_F(ProcessFixture, TerminationSignalsShutDownLikeQuitAndRememberUserAndProfile) {
   // Two users, the remembered one on profile 3: at exit every row gets profile 3.
   ::mkdir((root / "data/kzMouse").c_str(), 0700);
   ASSERT_TRUE(kz::store::CreateDatabase(Db(), "1.17", "0.3"));
@@ -58,10 +81,24 @@ TEST_F(ProcessFixture, SigtermShutsDownLikeQuitAndRemembersUserAndProfile) {
     ASSERT_TRUE(db.Execute("update kz_global set last_user=?", {std::string("O'Neil")}));
     ASSERT_TRUE(db.Execute("insert into kz_user(user_name,profile_active) values ('O''Neil',3),('CommonUser',5)"));
   }
-  for (int signal : {SIGTERM, SIGINT}) {
-    SCOPED_TRACE(signal);
+  const struct {
+    int signal;
+    const char* name;
+  } signals[] = {{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}};
+  for (const auto& entry : signals) {
+    const int signal = entry.signal;
+    const char* name = entry.name;
+    SCOPED_TRACE(name);
+    {
+      // Each round starts with the other user on another profile, so its shutdown write shows.
+      kz::store::Database db;
+      ASSERT_TRUE(db.Open(Db()));
+      ASSERT_TRUE(db.Execute("update kz_user set profile_active=5 where user_name='CommonUser'"));
+    }
+    ASSERT_EQ(Query("select profile_active from kz_user order by ID"), "3,5");
     kztest::ChildProcess app({ProgramPath(), "--simulate"}, Env(), root / "out.txt");
     ASSERT_TRUE(kztest::WaitFor([&] { return Listening(); }, 30)) << kztest::ReadAll(root / "out.txt");
+    EXPECT_TRUE(kztest::WaitFor([&] { return Catches(app.pid(), signal); }, 10)) << "no handler for " << name;
     app.Signal(signal);
     EXPECT_EQ(app.Wait(30), 0) << kztest::ReadAll(root / "out.txt");
     EXPECT_EQ(Query("select last_user from kz_global"), "O'Neil");

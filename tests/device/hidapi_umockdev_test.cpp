@@ -33,12 +33,15 @@ std::string RunShell(const std::string& command, int& status) {
 
 TEST(HidapiBackend, OpensWritesAndReadsTheEmulatedMouse) {
   if (!OnPath("umockdev-run")) GTEST_SKIP() << "umockdev-run is not installed (package umockdev)";
-  const char* shared = std::getenv("KZ_UMOCKDEV_DIR");
-  if (shared == nullptr || !kztest::ReadAll(std::string(shared) + "/README.md").size())
-    GTEST_SKIP() << "no umockdev data folder (KZ_UMOCKDEV_DIR)";
+  // The fixtures ship with the sources: with umockdev there, a missing one fails rather than skips,
+  // or a broken checkout would pass without the exchange ever running.
+  const char* fixtures = std::getenv("KZ_UMOCKDEV_DIR");
+  std::string data = fixtures != nullptr && *fixtures != '\0' ? std::string(fixtures) + "/"
+                                                              : kztest::SourceDir() + "tests/data/umockdev/";
+  for (const char* name : {"hid-7616-530a-kzmouse.umockdev", "hidraw0-kzmouse.ioctl", "hidraw0-status.script"})
+    ASSERT_FALSE(kztest::ReadAll(data + name).empty()) << "no umockdev fixture " << data + name;
   std::string probe = kztest::BinaryDir() + "kz_hidapi_probe";
   ASSERT_EQ(::access(probe.c_str(), X_OK), 0) << probe << " was not built";
-  std::string data = kztest::SourceDir() + "tests/data/umockdev/";
   kztest::TempDir dir;
   std::string command = "KZ_PROBE_LOG=" + dir / "kz_log.txt" + " umockdev-run --device " + data +
                         "hid-7616-530a-kzmouse.umockdev --ioctl /dev/hidraw0=" + data +

@@ -1,8 +1,10 @@
 #include "device/sim_mouse.h"
 
+#include "base/paths.h"
 #include "device/status_report.h"
 #include "device_fixture.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -154,6 +156,66 @@ TEST(SimMouseState, KeepsItsStateInTheFileAcrossRuns) {
   SimMouseState parsed;
   ASSERT_TRUE(SimMouseState::Parse(state.Serialize(), parsed));
   EXPECT_EQ(parsed, state);
+}
+
+// Macro blocks as the program may send them out of order (a write cut short, or a retry of a later
+// block only): whatever the mouse keeps must come back from its state file on the next run.
+TEST(SimMouseState, MacroBlocksWithoutTheirStartSurviveTheNextRun) {
+  using Blocks = std::vector<Bytes>;
+  struct Case {
+    const char* name;
+    std::vector<std::string> commands;
+    std::map<int, Blocks> macros;  // what the mouse holds afterwards
+  };
+  const Case cases[] = {
+      {"a second block with no first one", {"03 15 07 01 81 04 00 08"}, {}},
+      {"the last block alone", {"03 17 07 01 81 04 00 08"}, {}},
+      {"a gap after the first block",
+       {"03 14 07 01 81 04 00 08", "03 16 07 01 82 04 00 08"},
+       {{7, {{0x07, 0x01, 0x81, 0x04, 0x00, 0x08}}}}},
+      {"a late block leaves another button's macro alone",
+       {"03 14 05 02 81 04 00 08", "03 15 05 02 82 04 00 08", "03 15 06 01 81 05 00 08"},
+       {{5, {{0x05, 0x02, 0x81, 0x04, 0x00, 0x08}, {0x05, 0x02, 0x82, 0x04, 0x00, 0x08}}}}},
+      {"a block past the end of a kept macro",
+       {"03 14 05 02 81 04 00 08", "03 15 05 02 82 04 00 08", "03 17 05 02 83 04 00 08"},
+       {{5, {{0x05, 0x02, 0x81, 0x04, 0x00, 0x08}, {0x05, 0x02, 0x82, 0x04, 0x00, 0x08}}}}},
+      {"blocks in order, then one sent again",
+       {"03 14 05 02 81 04 00 08", "03 15 05 02 82 04 00 08", "03 16 05 02 83 04 00 08",
+        "03 15 05 02 84 04 00 08"},
+       {{5,
+         {{0x05, 0x02, 0x81, 0x04, 0x00, 0x08},
+          {0x05, 0x02, 0x84, 0x04, 0x00, 0x08},
+          {0x05, 0x02, 0x83, 0x04, 0x00, 0x08}}}}},
+  };
+  kztest::ScopedXdg xdg;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    kztest::TempDir dir;
+    std::string path = dir / "sim.state";
+    SimMouseState sent;
+    sent.dpiCount = 3;
+    sent.dpiActive = 2;
+    sent.dpi = {0x10, 0x20, 0x00, 0x30};
+    sent.macros = c.macros;
+    {
+      auto mouse = std::make_shared<SimulatedMouse>(path, "");
+      std::string error;
+      ASSERT_EQ(mouse->Open(0x7616, 0x530A, error), 0);
+      std::vector<std::string> commands = {"03 10 03 02 10 20 00 30"};
+      commands.insert(commands.end(), c.commands.begin(), c.commands.end());
+      for (const std::string& text : commands) {
+        auto bytes = CommandTextToBytes(text);
+        ASSERT_EQ(mouse->Write(bytes.data(), static_cast<int>(bytes.size()), error),
+                  static_cast<int>(bytes.size()))
+            << text;
+      }
+      EXPECT_EQ(mouse->State(), sent) << mouse->State().Serialize();
+    }
+    SimulatedMouse again(path, "");
+    EXPECT_EQ(again.StateProblem(), "");
+    EXPECT_EQ(again.State(), sent) << again.State().Serialize();
+    EXPECT_FALSE(kz::paths::FileExists(path + ".bad"));
+  }
 }
 
 TEST(SimMouseState, AMalformedFileGivesTheFactoryState) {

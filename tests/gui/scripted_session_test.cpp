@@ -76,6 +76,7 @@ class ScriptedSession : public kztest::WindowFixture {
  protected:
   // The program's own pointer settings: in this desktop-less session they live in a file.
   ScriptedSession() { pointer = kz::app::DesktopPointerSettingsFor(xdg.dataDir()); }
+  kztest::ScopedEnv noDesktop_{"XDG_CURRENT_DESKTOP", nullptr};
 
   // Runs a window command; every tip it raises (now or once the mouse has answered) is answered
   // with OK and noted, and the command counts as done when the mouse trace and the tips have

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/services.h"
+#include "app/startup.h"
 #include "base/log.h"
 #include "base/paths.h"
 #include "device/device_writer.h"
@@ -29,8 +30,6 @@ namespace kztest {
 
 struct WindowFixture : ::testing::Test {
   kztest::ScopedXdg xdg;
-  // The desktop the tests run on is never asked about, let alone changed.
-  kztest::ScopedEnv desktop{"XDG_CURRENT_DESKTOP", nullptr};
   std::shared_ptr<kz::device::SimulatedMouse> mouse = std::make_shared<kz::device::SimulatedMouse>();
   kzgui::QtDispatcher dispatcher;
   std::unique_ptr<kz::app::Services> services;
@@ -57,11 +56,7 @@ struct WindowFixture : ::testing::Test {
     options.pages = pages;
     options.pointer = pointer;
     services = kztest::MakeTestServices(std::move(options));
-    ASSERT_TRUE(kz::store::OpenOrCreate(Db(), xdg.dataDir(), xdg.root().path(), "1.17", "0.3"));
-    kz::store::CurrentUser user;
-    ASSERT_TRUE(kz::store::LoadCurrentUser(Db(), "*", user));
-    services->session.SetUserName(user.userName);
-    services->Profiles().SetActiveProfile(user.activeProfile);
+    ASSERT_EQ(kz::app::OpenStoreAndUser(*services, kz::app::kWindowBusyTimeoutMs), kz::app::StoreResult::kOk);
   }
 
   void TearDown() override {
@@ -94,6 +89,12 @@ struct WindowFixture : ::testing::Test {
   void StopDeviceTimer() {
     for (QTimer* timer : window->findChildren<QTimer*>())
       if (timer->isSingleShot() && timer->interval() == kzgui::CDlgMain::kDeviceTimerMs) timer->stop();
+  }
+
+  // Runs a window command that needs no answer.
+  void RunAndWait(int command) {
+    window->RunCommand(command);
+    WaitForMouse();
   }
 
   kzgui::CDlgMSetting& Settings() { return *qobject_cast<kzgui::CDlgMSetting*>(window->Page(0)); }

@@ -214,6 +214,37 @@ TEST_F(StoreFixture, TransactionsCommitAndRollBack) {
   EXPECT_EQ(Number("select count(*) from kz_user"), 1);
 }
 
+TEST_F(StoreFixture, ScopedTransactionRollsBackUnlessCommittedAndFailsFastOnALockedFile) {
+  {
+    kz::store::Transaction transaction(db);
+    ASSERT_TRUE(transaction.Active());
+    ASSERT_TRUE(db.Execute("insert into kz_user(user_name) values ('gone')"));
+  }
+  EXPECT_EQ(Number("select count(*) from kz_user"), 0) << "left without commit: rolled back";
+  {
+    kz::store::Transaction transaction(db);
+    ASSERT_TRUE(db.Execute("insert into kz_user(user_name) values ('kept')"));
+    ASSERT_TRUE(transaction.Commit());
+  }
+  EXPECT_EQ(Number("select count(*) from kz_user"), 1);
+
+  // Another connection holds the write lock: the transaction does not start, after the short
+  // busy time-out, and says why.
+  Database other;
+  ASSERT_TRUE(other.Open(path));
+  ASSERT_TRUE(other.Execute("BEGIN IMMEDIATE"));
+  db.SetBusyTimeout(50);
+  {
+    kz::store::Transaction transaction(db);
+    EXPECT_FALSE(transaction.Active());
+    EXPECT_FALSE(transaction.Commit());
+    EXPECT_NE(db.GetLastErrorString().find("locked"), std::string::npos) << db.GetLastErrorString();
+  }
+  ASSERT_TRUE(other.Execute("ROLLBACK"));
+  kz::store::Transaction after(db);
+  EXPECT_TRUE(after.Active());
+}
+
 TEST_F(StoreFixture, NamesWithApostrophesAndOtherLettersRoundTrip) {
   ASSERT_TRUE(kz::store::Migrate(db));
   for (const std::string name : {"O'Brien", "李'四", "a''b", "x' or '1'='1"}) {

@@ -1,7 +1,10 @@
 #include "app/services.h"
 
 #include "device/device_writer.h"
+#include "settings/applied_pointer_settings.h"
 #include "settings/desktop_pointer_settings.h"
+#include "store/schema.h"
+#include "store/users.h"
 
 namespace kz::app {
 
@@ -23,8 +26,25 @@ Services::~Services() {
   if (backend && device::CurrentBackend() == backend) device::InstallBackend(nullptr);
 }
 
+StoreResult OpenStoreAndUser(Services& services, int busyTimeoutMs) {
+  const ProcessValues& values = services.values;
+  if (!store::OpenOrCreate(services.db, values.dataDir, values.programDir, values.softwareVersion,
+                           kDefaultFirmwareVersion))
+    return StoreResult::kNoDatabase;
+  services.db.SetBusyTimeout(busyTimeoutMs);
+  store::CurrentUser user;  // the local user is never synchronised: its sync version stays 0
+  const bool loaded = store::LoadCurrentUser(services.db, store::kPlaceholderPassword, user);
+  services.session.Update([&](SessionValues& v) {
+    v.userName = user.userName;
+    v.firmwareVersion = user.firmwareVersion;
+  });
+  services.Profiles().SetActiveProfile(user.activeProfile);
+  return loaded ? StoreResult::kOk : StoreResult::kNoUser;
+}
+
 std::shared_ptr<settings::PointerSettings> DesktopPointerSettingsFor(const std::string& dataDir) {
-  return std::make_shared<settings::DesktopPointerSettings>(dataDir + settings::kPointerSettingsFileName);
+  return std::make_shared<settings::AppliedPointerSettings>(
+      std::make_shared<settings::DesktopPointerSettings>(dataDir + settings::kPointerSettingsFileName));
 }
 
 }  // namespace kz::app

@@ -55,6 +55,14 @@ class Services {
   std::unique_ptr<profile::ProfileSession> profiles_;
 };
 
+enum class StoreResult { kOk, kNoDatabase, kNoUser };
+
+// Opens (or creates) the database in the services' data folder with the given busy time-out, and
+// starts as its current user: the session's user and firmware version, the active profile. The
+// user has been told of a database that cannot be opened (kNoDatabase); kNoUser leaves the
+// defaults in place.
+StoreResult OpenStoreAndUser(Services& services, int busyTimeoutMs);
+
 // The desktop's pointer settings of a program run: the desktop's own (or a file in the data
 // folder), touched only when a value changes.
 std::shared_ptr<settings::PointerSettings> DesktopPointerSettingsFor(const std::string& dataDir);

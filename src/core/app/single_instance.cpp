@@ -106,8 +106,9 @@ int InstallTerminationPipe() {
   action.sa_handler = OnTermination;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  ::sigaction(SIGTERM, &action, nullptr);
-  ::sigaction(SIGINT, &action, nullptr);
+  // A closed terminal (SIGHUP) and Ctrl+\ (SIGQUIT) would otherwise end the program before the
+  // shutdown writes the user and profile back, and SIGQUIT would leave a core dump besides.
+  for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) ::sigaction(signal, &action, nullptr);
   return gTerminationPipe[0];
 }
 

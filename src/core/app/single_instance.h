@@ -32,8 +32,10 @@ class SingleInstance {
   int listenFd_ = -1;
 };
 
-// A pipe that becomes readable when SIGTERM or SIGINT arrives, so the window program can close the
-// way its quit button does. Returns the read end (installed once per process).
+// A pipe that becomes readable when SIGTERM, SIGINT, SIGHUP or SIGQUIT arrives, so the window
+// program closes the way its quit button does (user and profile written back, socket removed)
+// whether it is stopped, interrupted or loses its terminal. Returns the read end (installed once
+// per process).
 int InstallTerminationPipe();
 
 }  // namespace kz::app

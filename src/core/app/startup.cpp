@@ -87,16 +87,7 @@ int RunApplication(const std::vector<std::string>& args, const StartupHooks& hoo
   Services services(std::move(parts));
 
   store::Database& db = services.db;
-  if (!store::OpenOrCreate(db, values.dataDir, values.programDir, values.softwareVersion, kDefaultFirmwareVersion))
-    return 1;
-  db.SetBusyTimeout(kWindowBusyTimeoutMs);
-  store::CurrentUser user;  // the local user is never synchronised: its sync version stays 0
-  store::LoadCurrentUser(db, store::kPlaceholderPassword, user);
-  services.session.Update([&](SessionValues& v) {
-    v.userName = user.userName;
-    v.firmwareVersion = user.firmwareVersion;
-  });
-  services.Profiles().SetActiveProfile(user.activeProfile);
+  if (OpenStoreAndUser(services, kWindowBusyTimeoutMs) == StoreResult::kNoDatabase) return 1;
 
   if (hooks.runMainWindow) hooks.runMainWindow(instance, services);
 

@@ -90,22 +90,30 @@ bool ReadFile(const std::string& path, std::string& content) {
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& content, unsigned mode) {
-  std::string temp = path + ".tmp" + std::to_string(::getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  // A name of our own making (mkstemp opens it with O_EXCL): a fixed temporary name could be a
+  // symlink planted by someone else, which open and rename would follow, and two writers of the
+  // same file would truncate each other's half-written copy.
+  std::string temp = path + ".XXXXXX";
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
+  // The exact bits asked for, whatever the umask; the descriptor stays writable even for 0444.
+  bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
   const char* data = content.data();
   size_t left = content.size();
-  bool ok = true;
-  while (left > 0) {
+  while (ok && left > 0) {
     ssize_t n = ::write(fd, data, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) { ok = false; break; }
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
     data += n;
     left -= static_cast<size_t>(n);
   }
-  ok = ::fsync(fd) == 0 && ok;
+  // Flushed before the rename, so a crash leaves the old file or the whole new one, never a short one.
+  ok = ok && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::fchmodat(AT_FDCWD, temp.c_str(), mode, 0) == 0 && std::rename(temp.c_str(), path.c_str()) == 0;
+  ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }

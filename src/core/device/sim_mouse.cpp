@@ -259,10 +259,21 @@ void SimulatedMouse::ApplyCommand(const unsigned char* b, int n) {
       break;
     case 0x14: case 0x15: case 0x16: case 0x17:
       if (n >= 4) {
-        auto& blocks = state_.macros[b[2]];
         size_t index = static_cast<size_t>(b[1] - 0x14);
-        if (index == 0) blocks.clear();  // the first block starts the button's macro anew
-        if (blocks.size() <= index) blocks.resize(index + 1);
+        if (index == 0) {
+          state_.macros[b[2]] = {std::vector<unsigned char>(b + 2, b + n)};  // starts the macro anew
+          changed = true;
+          break;
+        }
+        // A later block only continues a macro whose earlier blocks are all there. The mouse
+        // plays the blocks one after another, so one after a gap (or with no first block to say
+        // how often to play) would be a fragment nobody wrote; like any malformed command it is
+        // dropped, and the previous macro stays as it was. Keeping it would also need empty
+        // blocks in front of it, which the state file cannot hold.
+        auto found = state_.macros.find(b[2]);
+        if (found == state_.macros.end() || found->second.size() < index) break;
+        auto& blocks = found->second;
+        if (blocks.size() == index) blocks.emplace_back();
         blocks[index].assign(b + 2, b + n);
         changed = true;
       }

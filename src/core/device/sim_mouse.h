@@ -7,7 +7,8 @@
 //   12 00 rate 10 01 01 sense x y switch report rate and sensitivity
 //   09 breath r1 b1 g1 r2 b2 g2 speed speed   lights (colours arrive red, blue, green)
 //   11 00 f1 ... f11                      button map (11 function codes, page order)
-//   14..17 button plays events...         macro block 1..4 of a firmware button (14 starts anew)
+//   14..17 button plays events...         macro block 1..4 of a firmware button (14 starts anew; a
+//                                         later block without all the ones before it is dropped)
 //   58 02 / 58 04 01 hi lo / 58 03 len hi lo data... / 58 01   firmware start / block / record / end
 //   F9                                    status query: one status report is queued for reading
 // Anything else is traced and otherwise ignored, as the firmware does.
