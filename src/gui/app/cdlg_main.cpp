@@ -10,7 +10,6 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QTimer>
 
 #include "app/services.h"
@@ -195,8 +194,11 @@ void CDlgMain::CreateTray() {
 
 void CDlgMain::StartDevice() {
   // The reader's thread only hands reports over; this object takes them on its own thread.
-  reader_ = std::make_unique<kz::device::DeviceReader>([this](const kz::device::StatusReport& report) {
-    QMetaObject::invokeMethod(this, [this, report] { HandleStatusReport(report); }, Qt::QueuedConnection);
+  std::weak_ptr<bool> alive = alive_;
+  reader_ = std::make_unique<kz::device::DeviceReader>([this, alive](const kz::device::StatusReport& report) {
+    services_.dispatcher.Post([this, alive, report] {
+      if (!alive.expired()) HandleStatusReport(report);
+    });
   });
   arrivals_ = std::make_unique<kz::device::ArrivalMonitor>([this](const std::string&) { MouseArrived(); });
   if (arrivals_->Start() && arrivals_->Fd() >= 0) {
