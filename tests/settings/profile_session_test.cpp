@@ -8,6 +8,7 @@
 #include "device/status_report.h"
 #include "macro/macro_event.h"
 #include "profile/profile_session.h"
+#include "settings/applied_pointer_settings.h"
 #include "settings/model_fixture.h"
 
 namespace kz::profile {
@@ -150,6 +151,28 @@ TEST_F(ProfileSessionTest, StatusReportsSendTheButtonsOnlyWhenTheyChangedOrMayBe
   link_.refuseFrom = -1;
   ASSERT_TRUE(profiles_.ApplyStatusReport(Report()));
   EXPECT_EQ(link_.sent.size(), 13u) << "a refused write-back is sent again at the next report";
+}
+
+// The desktop's settings as the program holds them: every change that reaches the desktop counts.
+struct CountingPointer : settings::InMemoryPointerSettings {
+  int sets = 0;
+  bool SetDoubleClickTime(int v) override { return ++sets, InMemoryPointerSettings::SetDoubleClickTime(v); }
+  bool SetWheelScrollLines(int v) override { return ++sets, InMemoryPointerSettings::SetWheelScrollLines(v); }
+  bool SetMouseSpeed(int v) override { return ++sets, InMemoryPointerSettings::SetMouseSpeed(v); }
+};
+
+TEST_F(ProfileSessionTest, StatusReportsCostTheDesktopNothingWhenItsSettingsStayTheSame) {
+  auto desktop = std::make_shared<CountingPointer>();
+  ProfileSession window(db_, session_, std::make_shared<settings::AppliedPointerSettings>(desktop), writer_, {});
+  window.SetActiveProfile(1);
+  window.LoadAll();
+  ASSERT_TRUE(window.SaveAll());
+  const int afterStart = desktop->sets;
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(window.ApplyStatusReport(Report()));
+  EXPECT_EQ(desktop->sets, afterStart);
+  window.MouseSettings().SetPointerSpeed(9);
+  ASSERT_TRUE(window.SaveAll());
+  EXPECT_EQ(desktop->sets, afterStart + 1) << "only the changed value goes to the desktop";
 }
 
 TEST_F(ProfileSessionTest, AWindowWithoutTheButtonPageNeitherStoresNorSendsButtons) {
