@@ -21,6 +21,58 @@
 namespace kz::cli {
 namespace {
 
+// The length of the well-formed UTF-8 sequence at text[at] (no overlong forms, surrogates or code
+// points past U+10FFFF); 0 when none starts there.
+size_t Utf8SequenceLength(const std::string& text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  unsigned char lead = byte(at);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead == 0xE0) length = 3, low = 0xA0;
+  else if (lead == 0xED) length = 3, high = 0x9F;
+  else if (lead >= 0xE1 && lead <= 0xEF) length = 3;
+  else if (lead == 0xF0) length = 4, low = 0x90;
+  else if (lead == 0xF4) length = 4, high = 0x8F;
+  else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
+  else return 0;
+  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+void AppendEscapedByte(std::string& out, unsigned char byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "\\x%02X", byte);
+  out += text;
+}
+
+}  // namespace
+
+// Messages quote what the user typed; a torn or invalid UTF-8 sequence would reach the terminal as
+// garbage (or as half of a character cut at a byte position), and a control byte could drive the
+// terminal. Those bytes are shown as \xNN, whole characters as they are.
+std::string ShowableText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    unsigned char byte = static_cast<unsigned char>(text[i]);
+    size_t length = Utf8SequenceLength(text, i);
+    if (length == 0 || byte < 0x20 || byte == 0x7F) {
+      AppendEscapedByte(out, byte);
+      ++i;
+      continue;
+    }
+    out.append(text, i, length);
+    i += length;
+  }
+  return out;
+}
+
+namespace {
+
 using device::StatusReport;
 
 constexpr auto kStatusTimeout = std::chrono::seconds(3);
@@ -38,7 +90,8 @@ std::string JsonText(const Json::Value& value) {
 }
 
 int RejectExtraArgs(const Invocation& call, const std::vector<std::string>& args, const char* usage) {
-  return Fail(call, kExitUsage, "unexpected argument \"" + args.front() + "\"; usage: kzmousectl " + usage);
+  return Fail(call, kExitUsage,
+              "unexpected argument \"" + ShowableText(args.front()) + "\"; usage: kzmousectl " + usage);
 }
 
 int NoMouse(const Invocation& call) {
@@ -173,8 +226,16 @@ std::string CheckCommandText(const std::string& text) {
       if (digits % 2 != 0) return "a byte needs two hex digits (at position " + std::to_string(i + 1) + ")";
       continue;
     }
-    if (!std::isxdigit(static_cast<unsigned char>(c)))
-      return std::string("\"") + c + "\" is not a hex digit (at position " + std::to_string(i + 1) + ")";
+    if (!std::isxdigit(static_cast<unsigned char>(c))) {
+      // The whole character, not its first byte; a torn one is shown with all of its bytes.
+      size_t length = Utf8SequenceLength(text, i);
+      if (length == 0)
+        for (length = 1; length < 4 && i + length < text.size() &&
+                         (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80;)
+          ++length;
+      return "\"" + ShowableText(text.substr(i, length)) + "\" is not a hex digit (at position " +
+             std::to_string(i + 1) + ")";
+    }
     ++digits;
   }
   if (digits % 2 != 0) return "a byte needs two hex digits (the last one has one)";

@@ -1,6 +1,7 @@
 // The profile command of kzmousectl: show, set, write and reset the stored settings of one profile
 // of the current user, through the same models the settings pages use.
 #include "cli_commands.h"
+#include "cli_store.h"
 
 #include "app/services.h"
 #include "base/constants.h"
@@ -63,29 +64,6 @@ std::optional<int> NumberIn(const std::string& text, int low, int high) {
   return value;
 }
 
-// The desktop pointer settings are kept in memory: the tool stores them, it does not apply them
-// to the desktop it happens to run in.
-std::shared_ptr<settings::PointerSettings> FactoryPointer() {
-  auto pointer = std::make_shared<settings::InMemoryPointerSettings>();
-  MouseSettings factory;
-  pointer->SetDoubleClickTime(settings::DoubleClickTimeOfStep(factory.doubleClick));
-  pointer->SetWheelScrollLines(settings::WheelScrollLinesOf(factory.scrollByPage, factory.scrollSpeed));
-  pointer->SetMouseSpeed(settings::MouseSpeedOfStep(factory.pointerSpeed));
-  return pointer;
-}
-
-// The tool has no window to keep responsive: it writes on its own thread and waits.
-std::unique_ptr<app::Services> MakeServices(QueueDispatcher& dispatcher) {
-  app::ServiceParts parts;
-  parts.values.dataDir = paths::DataDir();
-  parts.values.programDir = paths::ProgramDir();
-  parts.dispatcher = &dispatcher;
-  parts.pointer = FactoryPointer();
-  parts.writer = std::make_unique<device::DirectWriter>(device::ChannelLink());
-  parts.pages.pageSlots = 3;  // the settings pages: mouse settings, buttons, lighting
-  return std::make_unique<app::Services>(std::move(parts));
-}
-
 // One profile of the current user, as the window's pages hold it.
 struct Profile {
   settings::ProfileKey key;
@@ -97,27 +75,6 @@ struct Profile {
 
 Profile ProfileOf(profile::ProfileSession& session, bool stored) {
   return {session.Key(), stored, session.MouseSettings(), session.Lighting(), session.Buttons()};
-}
-
-// Opens the database and loads the current user the way the window program starts.
-bool OpenStore(const Invocation& call, app::Services& services) {
-  const std::string& dataDir = services.values.dataDir;
-  if (!paths::MakeDirs(dataDir, 0700)) {
-    Fail(call, kExitFailure, "cannot make the data folder " + dataDir);
-    return false;
-  }
-  // The tool may wait for the window's short writes.
-  switch (app::OpenStoreAndUser(services, 5000)) {
-    case app::StoreResult::kNoDatabase:
-      Fail(call, kExitFailure, "cannot open the database in " + dataDir);
-      return false;
-    case app::StoreResult::kNoUser:
-      Fail(call, kExitFailure, "cannot load the current user: " + services.db.GetLastErrorString());
-      return false;
-    case app::StoreResult::kOk:
-      break;
-  }
-  return true;
 }
 
 // ---- show ----
@@ -176,7 +133,7 @@ void PrintProfile(std::ostream& out, const Profile& p) {
 Json::Value ProfileJson(const Profile& p) {
   const MouseSettings& s = p.mouse.Settings();
   Json::Value v;
-  v["user"] = p.key.user;
+  v["user"] = ValidUtf8(p.key.user);
   v["profile"] = p.key.profile;
   v["stored"] = p.stored;
   Json::Value levels(Json::arrayValue);
@@ -213,11 +170,11 @@ Json::Value ProfileJson(const Profile& p) {
   for (int number = 1; number <= settings::kButtonCount; ++number) {
     const settings::ButtonSlot& slot = p.buttons.Slot(number);
     Json::Value b;
-    b["caption"] = p.buttons.Caption(number);
+    b["caption"] = ValidUtf8(p.buttons.Caption(number));
     b["code"] = settings::FunctionCode(slot, number);
     b["key"] = slot.key;
     b["modifiers"] = slot.modifiers;
-    b["macro"] = slot.macro;
+    b["macro"] = ValidUtf8(slot.macro);
     buttons.append(b);
   }
   v["buttons"] = buttons;
@@ -231,7 +188,9 @@ class SetOptions {
  public:
   SetOptions(MouseSettings mouse, LightSettings lights) : mouse_(mouse), lights_(lights) {}
 
-  std::string Apply(const std::vector<std::string>& args) {
+  // `stateChecked` false leaves out the one check that depends on the settings taken in (that
+  // the active level stays on), for a look at the arguments before the profile is read.
+  std::string Apply(const std::vector<std::string>& args, bool stateChecked = true) {
     for (size_t i = 0; i < args.size(); ++i) {
       const std::string& option = args[i];
       if (i + 1 >= args.size()) return "option " + option + " needs a value";
@@ -240,7 +199,7 @@ class SetOptions {
       ++changes_;
     }
     if (changes_ == 0) return "nothing to set";
-    if (!mouse_.levels[static_cast<size_t>(mouse_.activeLevel)].enabled)
+    if (stateChecked && !mouse_.levels[static_cast<size_t>(mouse_.activeLevel)].enabled)
       return "DPI level " + std::to_string(mouse_.activeLevel + 1) +
              " is the active level and cannot be off; choose another one with --active 1-4";
     return {};
@@ -357,18 +316,6 @@ class SetOptions {
   int changes_ = 0;
 };
 
-// ---- the command ----
-
-int WriteProfile(const Invocation& call, profile::ProfileSession& session) {
-  if (!device::IsMousePresent())
-    return Fail(call, kExitNoMouse, call.simulate ? "the simulated mouse is unplugged"
-                                                  : "no mouse present (USB 7616:530A); is it plugged in?");
-  bool ok = false;
-  session.WriteProfile([&ok](bool written) { ok = written; });  // a direct writer: done at once
-  if (!ok) return Fail(call, kExitWriteFailed, "the mouse did not take the settings: " + LastHidErrorText());
-  *call.out << "wrote profile " << session.ActiveProfile() << " to the mouse\n";
-  return kExitOk;
-}
 
 int RunProfile(const Invocation& call) {
   std::vector<std::string> args = call.args;
@@ -384,15 +331,24 @@ int RunProfile(const Invocation& call) {
   if (action != "set" && !args.empty()) return Usage(call, "unexpected argument \"" + args.front() + "\"");
 
   QueueDispatcher dispatcher;
-  std::unique_ptr<app::Services> services = MakeServices(dispatcher);
-  if (!OpenStore(call, *services)) return kExitFailure;
+  std::unique_ptr<app::Services> services = MakeToolServices(dispatcher);
+  if (action == "set") {
+    // A rejected command leaves no trace, not even the database a first run would make. Without a
+    // database yet the profile will read as its factory values, so those settle every check.
+    const bool fresh = !ToolStoreExists(*services);
+    SetOptions options{MouseSettings{}, LightSettings{}};
+    if (std::string problem = options.Apply(args, fresh); !problem.empty()) return Usage(call, problem);
+  }
+  if (!OpenToolStore(call, *services)) return kExitFailure;
   profile::ProfileSession& session = services->Profiles();
   session.SetActiveProfile(*number);
-  // Whether the profile has a row of its own: else every page shows its factory values.
-  store::Recordset row(services->db);
-  const bool stored = store::OpenProfileRow(row, *number, session.Key().user) && row.GetRecordCount() > 0;
-  session.LoadAll();
-  Profile profile = ProfileOf(session, stored);
+  const settings::LoadResult loaded = session.LoadAll();
+  // Shown, changed, written or reset as factory values only when there is no row: a row that
+  // could not be read is an error, never "not stored yet".
+  if (loaded == settings::LoadResult::kFailed)
+    return Fail(call, kExitFailure,
+                "cannot load profile " + std::to_string(*number) + ": " + services->db.GetLastErrorString());
+  Profile profile = ProfileOf(session, loaded == settings::LoadResult::kLoaded);
 
   if (action == "show") {
     if (json) {
@@ -419,7 +375,7 @@ int RunProfile(const Invocation& call) {
   }
   if (action != "write") {
     // set changes no button, so the stored buttons are left as they are.
-    using profile::kButtonSlot, profile::kLightingSlot, profile::kMouseSettingsSlot;
+    using profile::kLightingSlot, profile::kMouseSettingsSlot;
     bool saved = action == "set" ? session.Save({kMouseSettingsSlot, kLightingSlot}) : session.SaveAll();
     if (!saved)
       return Fail(call, kExitFailure,

@@ -5,14 +5,21 @@
 #include "base/paths.h"
 #include "device/hidm.h"
 #include "device/sim_mouse.h"
+#include "store/schema.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
+namespace kz::cli {
+// Arguments quoted in messages, with invalid UTF-8 and control bytes as \xNN (cli_device.cpp).
+std::string ShowableText(const std::string& text);
+}  // namespace kz::cli
+
 namespace {
 
 using kz::cli::Invocation;
+using kz::cli::ShowableText;
 
 void PrintUsage(std::ostream& out) {
   out << "usage: kzmousectl [--simulate] COMMAND [ARGS]\n\n"
@@ -36,6 +43,18 @@ std::string SimulatorStatePath() {
   return dir.empty() ? std::string() : dir + "sim_mouse.state";
 }
 
+// A data folder the database cannot live in is named as the cause here, before the database's own
+// "unable to open database file" would hide it; "" when the folder is fine (it is then made and
+// kept 0700).
+std::string PrepareDataFolder() {
+  std::string dir = kz::paths::DataDir();
+  if (dir.empty()) return kz::paths::NoHomeText();
+  if (std::string problem = kz::paths::PathProblem(dir + kz::store::kDatabaseFileName); !problem.empty())
+    return problem;
+  kz::paths::MakeOwnDir(dir);  // other failures are reported by the command with the folder's name
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,7 +67,8 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (arg == "--simulate") call.simulate = true;
     else if (name.empty() && (arg == "--help" || arg == "-h")) help = true;
-    else if (name.empty() && arg.rfind("--", 0) == 0) return kz::cli::Fail(call, kz::cli::kExitUsage, "unknown option " + arg);
+    else if (name.empty() && arg.rfind("--", 0) == 0)
+      return kz::cli::Fail(call, kz::cli::kExitUsage, "unknown option " + ShowableText(arg));
     else if (name.empty()) name = arg;
     else call.args.push_back(arg);
   }
@@ -61,15 +81,24 @@ int main(int argc, char** argv) {
     return kz::cli::kExitUsage;
   }
   const kz::cli::Command* command = kz::cli::FindCommand(name);
-  if (command == nullptr) return kz::cli::Fail(call, kz::cli::kExitUsage, "unknown command \"" + name + "\" (see --help)");
+  if (command == nullptr)
+    return kz::cli::Fail(call, kz::cli::kExitUsage, "unknown command \"" + ShowableText(name) + "\" (see --help)");
 
   const char* device = std::getenv("KZMOUSE_DEVICE");
   if (device != nullptr && std::strcmp(device, "sim") == 0) call.simulate = true;
+  // The profile commands keep everything in the database of the data folder.
+  if (command->name == "profile")
+    if (std::string problem = PrepareDataFolder(); !problem.empty())
+      return kz::cli::Fail(call, kz::cli::kExitFailure, ShowableText(problem));
   if (call.simulate) {
     const char* trace = std::getenv("KZMOUSE_SIM_TRACE");
-    call.simulatedMouse = std::make_shared<kz::device::SimulatedMouse>(SimulatorStatePath(), trace ? trace : "");
-    if (std::string problem = call.simulatedMouse->StateProblem(); !problem.empty())
-      std::cerr << "kzmousectl: warning: simulated mouse: " << problem << "\n";
+    std::string statePath = SimulatorStatePath();
+    // Without a home the state would have nowhere of its own to go; a shared folder is no place for it.
+    std::string problem = statePath.empty() ? kz::paths::NoHomeText() : kz::paths::PathProblem(statePath);
+    if (!problem.empty()) return kz::cli::Fail(call, kz::cli::kExitFailure, ShowableText(problem));
+    call.simulatedMouse = std::make_shared<kz::device::SimulatedMouse>(statePath, trace ? trace : "");
+    for (const std::string& warning : {call.simulatedMouse->StateProblem(), call.simulatedMouse->TraceProblem()})
+      if (!warning.empty()) std::cerr << "kzmousectl: warning: simulated mouse: " << ShowableText(warning) << "\n";
     kz::device::InstallBackend(call.simulatedMouse);
   } else {
     kz::device::InstallBackend(kz::device::MakeBackend(false));

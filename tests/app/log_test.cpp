@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
 
 #include "base/log.h"
@@ -72,6 +73,21 @@ TEST_F(LogFixture, FullFileIsRotatedOnce) {
   EXPECT_FALSE(previous.empty());
   EXPECT_LE(current.size(), 5u);
   EXPECT_NE(current.back().find("line 19"), std::string::npos);
+}
+
+// Something at "<path>.1" that the rename cannot replace (a folder, here with a file in it) must not
+// let the log grow without end: the file is emptied instead, and what stands there is kept.
+TEST_F(LogFixture, FullFileIsEmptiedWhenItCannotBeRotated) {
+  ASSERT_EQ(::mkdir((path + ".1").c_str(), 0700), 0);
+  kztest::WriteAll(path + ".1/kept", "kept\n");
+  kz::log::SetMaxBytes(200);
+  for (int i = 0; i < 60; ++i) kz::Log("line %02d of a log that grows past its cap", i);
+  auto current = kztest::ReadLines(path);
+  ASSERT_FALSE(current.empty());
+  EXPECT_LE(current.size(), 5u);
+  EXPECT_NE(current.back().find("line 59"), std::string::npos);
+  EXPECT_LT(kztest::ReadAll(path).size(), 300u);
+  EXPECT_EQ(kztest::ReadAll(path + ".1/kept"), "kept\n");
 }
 
 TEST(LogPath, FollowsXdgStateHome) {

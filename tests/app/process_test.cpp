@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
 
+#include "app/single_instance.h"
 #include "base/paths.h"
 #include "store/database.h"
 #include "store/schema.h"
@@ -127,6 +129,82 @@ TEST_F(ProcessFixture, FreshStartCreatesEverythingAndASecondStartLeavesAtOnce) {
   first.Signal(SIGTERM);
   EXPECT_EQ(first.Wait(30), 0);
 }
+
+// The runtime folder as it may be found: missing (the window system would make it), open to others,
+// not writable, or so deep that the socket's path does not fit an address. In each, one copy runs,
+// a second start ends at once without going past the lock, and it asks the first to show. The first
+// is the real program, and then a stand-in of the test's own, which sees the request arrive.
+struct RuntimeCase {
+  const char* name;
+  std::string runSub;  // XDG_RUNTIME_DIR below the root
+  int mode;            // -1: not made
+  bool lockInData;     // else in the runtime folder
+};
+
+void PrintTo(const RuntimeCase& c, std::ostream* out) { *out << c.name; }
+
+struct RuntimeFolderFixture : ProcessFixture, ::testing::WithParamInterface<RuntimeCase> {
+  std::string RunDir() const { return root / GetParam().runSub; }
+  std::vector<std::string> EnvFor(const std::string& configSub) const {
+    std::vector<std::string> env = Env();
+    for (auto& entry : env)
+      if (entry.rfind("XDG_RUNTIME_DIR=", 0) == 0) entry = "XDG_RUNTIME_DIR=" + RunDir();
+      else if (entry.rfind("XDG_CONFIG_HOME=", 0) == 0) entry = "XDG_CONFIG_HOME=" + root / configSub;
+    // The window system's own fallback for a runtime folder it refuses lies below TMPDIR.
+    env.push_back("TMPDIR=" + root.path());
+    return env;
+  }
+  unsigned RunMode() const {
+    struct stat st{};
+    return ::lstat(RunDir().c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+};
+
+TEST_P(RuntimeFolderFixture, OneCopyRunsAndASecondStartAsksItToShow) {
+  const RuntimeCase& c = GetParam();
+  if (c.mode >= 0) {
+    ASSERT_EQ(::mkdir(RunDir().c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(RunDir().c_str(), static_cast<mode_t>(c.mode)), 0);
+  }
+  const unsigned modeBefore = RunMode();
+  // Where this process finds the lock with the same folders: where every start must find it.
+  kztest::ScopedEnv data("XDG_DATA_HOME", (root / "data").c_str());
+  kztest::ScopedEnv runtime("XDG_RUNTIME_DIR", RunDir().c_str());
+  const std::string lockDir = kz::paths::RuntimeDir();
+  EXPECT_EQ(lockDir, c.lockInData ? root / "data/kzMouse/" : RunDir() + "/");
+  ::mkdir((root / "config2").c_str(), 0700);
+  const std::string secondEntry = root / "config2/autostart/kzMouse.desktop";
+
+  {
+    kztest::ChildProcess first({ProgramPath(), "/hide"}, EnvFor("config"), root / "out.txt");
+    ASSERT_TRUE(kztest::WaitFor([&] { return kz::app::SingleInstance::AskFirstToShow(lockDir); }, 30))
+        << kztest::ReadAll(root / "out.txt");
+    // Had the second gone past the lock, it would have written its own autostart entry.
+    kztest::ChildProcess second({ProgramPath()}, EnvFor("config2"), root / "out2.txt");
+    EXPECT_EQ(second.Wait(20), 0) << kztest::ReadAll(root / "out2.txt");
+    EXPECT_FALSE(kz::paths::FileExists(secondEntry)) << "the second start ran as well";
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(kztest::WaitFor([&] { return Catches(first.pid(), SIGTERM); }, 10));
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Wait(30), 0) << kztest::ReadAll(root / "out.txt");
+  }
+  EXPECT_EQ(RunMode(), modeBefore) << "the runtime folder was made or changed";
+
+  kz::app::SingleInstance standIn(lockDir);
+  ASSERT_TRUE(standIn.TryAcquire()) << standIn.Problem();
+  ASSERT_TRUE(standIn.Listen());
+  kztest::ChildProcess second({ProgramPath()}, EnvFor("config2"), root / "out3.txt");
+  EXPECT_EQ(second.Wait(20), 0) << kztest::ReadAll(root / "out3.txt");
+  EXPECT_TRUE(standIn.TakeShowRequest());
+  EXPECT_FALSE(kz::paths::FileExists(secondEntry));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RuntimeFolderFixture,
+    ::testing::Values(RuntimeCase{"Missing", "run-missing", -1, true}, RuntimeCase{"OpenToOthers", "run-open", 0755, true},
+                      RuntimeCase{"NotWritable", "run-readonly", 0500, true},
+                      RuntimeCase{"TooLongForASocket", "run-" + std::string(110, 'r'), 0700, false}),
+    [](const ::testing::TestParamInfo<RuntimeCase>& info) { return std::string(info.param.name); });
 
 // A copy of the program in a folder of its own, so its program folder can hold updater files.
 struct HandoffFixture : ProcessFixture {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 
 #include "app/services.h"
@@ -41,6 +42,76 @@ TEST(SingleInstance, LockIsFreeAgainAfterTheFirstEnds) {
   EXPECT_TRUE(next.TryAcquire());
 }
 
+// A folder whose socket path does not fit a socket address (over 107 bytes): the copies still meet,
+// on an abstract socket named after the folder, and a copy of another folder does not reach them.
+TEST(SingleInstance, ASocketPathTooLongForAnAddressStillReachesTheFirst) {
+  kztest::TempDir root;
+  const std::string dir = root / (std::string(120, 'r') + "/");
+  const std::string other = root / (std::string(121, 'r') + "/");
+  ASSERT_GT((dir + "kzMouse.sock").size(), 107u);
+  {
+    kz::app::SingleInstance first(dir);
+    ASSERT_TRUE(first.TryAcquire()) << first.Problem();
+    ASSERT_TRUE(first.Listen());
+    kz::app::SingleInstance second(dir);
+    EXPECT_FALSE(second.TryAcquire());
+    EXPECT_EQ(second.Problem(), "");
+    EXPECT_FALSE(kz::app::SingleInstance::AskFirstToShow(other));
+    EXPECT_FALSE(first.TakeShowRequest());
+    EXPECT_TRUE(kz::app::SingleInstance::AskFirstToShow(dir));
+    EXPECT_TRUE(first.TakeShowRequest());
+    EXPECT_FALSE(kz::paths::FileExists(dir + "kzMouse.sock"));
+  }
+  EXPECT_FALSE(kz::app::SingleInstance::AskFirstToShow(dir)) << "the name is gone with the first";
+}
+
+// A lock that cannot be used is no reason to run a second copy, nor to end without a word.
+TEST(SingleInstance, ALockThatCannotBeUsedIsReportedAndTheStartEnds) {
+  const struct {
+    const char* name;
+    std::function<void(const std::string& runDir)> plant;
+    const char* said;
+    bool needsRoot;  // to give a file away
+  } cases[] = {
+      {"a link at the lock's path",
+       [](const std::string& run) { ::symlink((run + "../planted-target").c_str(), (run + "kzMouse.lock").c_str()); },
+       "kzMouse.lock is a symbolic link", false},
+      {"a FIFO at the lock's path", [](const std::string& run) { ::mkfifo((run + "kzMouse.lock").c_str(), 0600); },
+       "kzMouse.lock is not a regular file", false},
+      {"a folder at the lock's path", [](const std::string& run) { ::mkdir((run + "kzMouse.lock").c_str(), 0700); },
+       "kzMouse.lock is not a regular file", false},
+      {"another user's lock file",
+       [](const std::string& run) {
+         kztest::WriteAll(run + "kzMouse.lock", "");
+         ASSERT_EQ(::chown((run + "kzMouse.lock").c_str(), 4321, 4321), 0);
+       },
+       "kzMouse.lock belongs to user 4321", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsRoot && ::geteuid() != 0) continue;
+    kztest::ScopedXdg xdg;
+    const std::string run = kz::paths::RuntimeDir();
+    ASSERT_EQ(run, xdg.root() / "run/");
+    c.plant(run);
+    kz::app::SingleInstance instance(run);
+    EXPECT_FALSE(instance.TryAcquire());
+    EXPECT_EQ(instance.Problem(), "cannot take the single-instance lock: " + run + c.said);
+
+    std::vector<std::string> messages;
+    kz::SetMessageHandler([&](const std::string& text) { messages.push_back(text); });
+    bool windowRan = false;
+    kz::app::StartupHooks hooks;
+    hooks.runMainWindow = [&](kz::app::SingleInstance&, kz::app::Services&) { windowRan = true; };
+    EXPECT_EQ(kz::app::RunApplication({"kzMouse"}, hooks), 1);
+    kz::SetMessageHandler(nullptr);
+    EXPECT_FALSE(windowRan);
+    EXPECT_EQ(messages, std::vector<std::string>{instance.Problem()});
+    EXPECT_FALSE(kz::paths::FileExists(xdg.dataDir() + "kzdb.mdb"));
+    EXPECT_FALSE(kz::paths::FileExists(xdg.root() / "planted-target")) << "made through the link";
+  }
+}
+
 TEST(Startup, CommandLineJoinsArgumentsAfterTheProgram) {
   EXPECT_EQ(kz::app::CommandLineOf({"kzMouse"}), "");
   EXPECT_EQ(kz::app::CommandLineOf({"kzMouse", "--simulate", "/hide"}), "--simulate /hide");
@@ -56,7 +127,9 @@ TEST(Startup, AutostartEntryStartsHiddenAndIsRewritten) {
       if (l.rfind("Exec=", 0) == 0) exec = l;
     EXPECT_TRUE(exec.size() > 6 && exec.substr(exec.size() - 6) == " /hide") << exec;
     EXPECT_EQ(lines.front(), "[Desktop Entry]");
-    if (exe.find(' ') != std::string::npos) EXPECT_EQ(exec, "Exec=\"/home/a b/kz\\$Mouse\" /hide");
+    if (exe.find(' ') != std::string::npos) {
+      EXPECT_EQ(exec, "Exec=\"/home/a b/kz\\$Mouse\" /hide");
+    }
   }
   ::unlink(kz::app::AutostartPath().c_str());
   ASSERT_TRUE(kz::app::WriteAutostartEntry("/x/kzMouse"));

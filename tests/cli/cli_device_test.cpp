@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -173,6 +175,104 @@ TEST_F(KzmousectlDevice, AnUnreadableStateFileIsKeptAsideWithAWarning) {
   EXPECT_EQ(r.err, "kzmousectl: warning: simulated mouse: state file " + path +
                        " is not a simulator state; factory state used, the file was moved to " + path + ".bad\n");
   EXPECT_EQ(kztest::ReadAll(path + ".bad"), "not a state\n");
+}
+
+// Bytes of the command line that are not whole UTF-8 characters, or that would drive the terminal,
+// are shown as \xNN; a whole character is shown as it is, not cut at its first byte.
+TEST_F(KzmousectlDevice, TextQuotedInMessagesIsShownWholeOrEscaped) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"--simulate", "send", "03 \xE4\xB8\x80"}, "kzmousectl: bad command text: \"\xE4\xB8\x80\" is not a hex digit (at position 4)\n"},
+      {{"--simulate", "send", "03 \xE4\xB8"}, "kzmousectl: bad command text: \"\\xE4\\xB8\" is not a hex digit (at position 4)\n"},
+      {{"--simulate", "send", "03 \xE4\xB8" "10"}, "kzmousectl: bad command text: \"\\xE4\\xB8\" is not a hex digit (at position 4)\n"},
+      {{"--simulate", "send", "03 \xC0\xAF"}, "kzmousectl: bad command text: \"\\xC0\\xAF\" is not a hex digit (at position 4)\n"},
+      {{"--simulate", "send", "03 \xED\xA0\x80"}, "kzmousectl: bad command text: \"\\xED\\xA0\\x80\" is not a hex digit (at position 4)\n"},
+      {{"--simulate", "send", "03\x1B[2J"}, "kzmousectl: bad command text: \"\\x1B\" is not a hex digit (at position 3)\n"},
+      {{"--simulate", "status", "\xFF\xC3\xA9"}, "kzmousectl: unexpected argument \"\\xFF\xC3\xA9\"; usage: kzmousectl status [--json]\n"},
+      {{"--simulate", "st\xE4tus"}, "kzmousectl: unknown command \"st\\xE4tus\" (see --help)\n"},
+      {{"--b\x80gus", "status"}, "kzmousectl: unknown option --b\\x80gus\n"},
+  };
+  for (const auto& c : cases) {
+    Result r = Run(c.args);
+    EXPECT_EQ(r.code, 2) << c.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// A FIFO where the tool keeps its log or the simulated mouse's state must neither stop it (a plain
+// open would wait for a writer or reader that never comes) nor be replaced.
+TEST_F(KzmousectlDevice, AFifoAtTheLogOrStatePathDoesNotHoldTheToolUp) {
+  const std::string logPath = xdg_.root() / "state/kzMouse/kz_log.txt";
+  ASSERT_EQ(::mkdir((xdg_.root() / "state/kzMouse").c_str(), 0700), 0);
+  const struct {
+    const char* name;
+    std::string fifo;
+    std::vector<std::string> env;
+    std::string err;
+  } cases[] = {
+      {"log", logPath, {}, ""},
+      {"state", dir_ / "fifo.state",
+       {"KZMOUSE_SIM_STATE=" + dir_ / "fifo.state"},
+       "kzmousectl: warning: simulated mouse: state file " + dir_ / "fifo.state" +
+           " is not a regular file; factory state used, the file is left as it is\n"},
+      {"trace", dir_ / "fifo.trace",
+       {"KZMOUSE_SIM_TRACE=" + dir_ / "fifo.trace"},
+       "kzmousectl: warning: simulated mouse: trace file " + dir_ / "fifo.trace" +
+           " is not a regular file; it is left as it is and nothing is traced\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(::mkfifo(c.fifo.c_str(), 0600), 0);
+    for (const char* command : {"status", "send"}) {
+      std::vector<std::string> args = {kztest::BinaryDir() + "kzmousectl", "--simulate", command};
+      if (std::string(command) == "send") args.push_back("03 10 02 02 08 00 21 00");
+      ::unlink((dir_ / "out.txt").c_str());
+      kztest::ChildProcess tool(args, c.env, dir_ / "out.txt");
+      EXPECT_EQ(tool.Wait(20), 0) << command << ": " << kztest::ReadAll(dir_ / "out.txt");
+      std::string out = kztest::ReadAll(dir_ / "out.txt");
+      EXPECT_EQ(out.rfind(c.err, 0), 0u) << out;
+      EXPECT_NE(out.find(std::string(command) == "send" ? "sent 03 10" : "firmware            0.3"), std::string::npos) << out;
+      struct stat st{};
+      ASSERT_EQ(::lstat(c.fifo.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO is left where it was";
+    }
+    ::unlink(c.fifo.c_str());
+  }
+}
+
+// A data folder the database or the simulated mouse's state cannot live in is named as the cause,
+// and nothing of it is made.
+TEST_F(KzmousectlDevice, ADataFolderTooLongIsNamedAsTheCause) {
+  const std::string root = xdg_.root().path();
+  std::string deep = root + "deep";
+  while (deep.size() < 4070) deep += "/" + std::string(200, 'd');
+  const std::string wide = root + "wide/" + std::string(300, 'w');
+  const struct {
+    const char* name;
+    std::string dataHome;
+    std::vector<std::string> args;
+    std::string path;  // what the message names
+    std::string detail;
+  } cases[] = {
+      {"a name past NAME_MAX, profile", wide, {"profile", "show", "1"}, wide + "/kzMouse/kzdb.mdb",
+       "(a name of 300 bytes, at most 255)"},
+      {"a name past NAME_MAX, simulated state", wide, {"--simulate", "status"}, wide + "/kzMouse/sim_mouse.state",
+       "(a name of 300 bytes, at most 255)"},
+      {"past PATH_MAX, profile", deep, {"profile", "show", "1"}, deep + "/kzMouse/kzdb.mdb", " bytes, at most 4095)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Result r = Run(c.args, "XDG_DATA_HOME=" + c.dataHome);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.rfind("kzmousectl: path too long: " + c.path + " (", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.detail + "\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(::access((root + "deep").c_str(), F_OK), 0) << "a part of the folder was made";
+    EXPECT_NE(::access((root + "wide").c_str(), F_OK), 0) << "a part of the folder was made";
+  }
 }
 
 TEST_F(KzmousectlDevice, WithoutAMouseTheCommandsSaySo) {

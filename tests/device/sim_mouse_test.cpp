@@ -5,6 +5,7 @@
 #include "device_fixture.h"
 
 #include <map>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,31 @@ TEST(SimMouseState, AMalformedFileGivesTheFactoryState) {
     mouse.ResetToFactory();
     EXPECT_EQ(kztest::ReadAll(dir / "sim.state"), SimMouseState{}.Serialize());
   }
+}
+
+// The trace file is opened for every command, so a link put at its path while the mouse runs is
+// found then: the trace stops there with a problem text, the link's target is never written, and
+// the in-memory trace goes on.
+TEST(SimMouseTrace, ALinkPutAtTheTracePathLaterStopsTheFileNotTheMouse) {
+  kztest::TempDir dir, elsewhere;
+  const std::string trace = dir / "sim.trace", victim = elsewhere / "victim";
+  kztest::WriteAll(victim, "not yours\n");
+  SimulatedMouse mouse("", trace);
+  std::string error;
+  ASSERT_EQ(mouse.Open(0x7616, 0x530A, error), 0);
+  auto send = [&](const std::string& text) {
+    auto bytes = CommandTextToBytes(text);
+    EXPECT_EQ(mouse.Write(bytes.data(), static_cast<int>(bytes.size()), error), static_cast<int>(bytes.size()));
+  };
+  send("03 F9");
+  EXPECT_EQ(mouse.TraceProblem(), "");
+  ASSERT_EQ(::unlink(trace.c_str()), 0);
+  ASSERT_EQ(::symlink(victim.c_str(), trace.c_str()), 0);
+  send("03 10 04 01 20 40 80 A4");
+  send("03 F9");
+  EXPECT_EQ(mouse.TraceProblem(), "trace file " + trace + " is a symbolic link; nothing more is traced");
+  EXPECT_EQ(kztest::ReadAll(victim), "not yours\n");
+  EXPECT_EQ(mouse.Trace(), (std::vector<std::string>{"03 F9", "03 10 04 01 20 40 80 A4", "03 F9"}));
 }
 
 }  // namespace

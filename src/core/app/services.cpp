@@ -1,5 +1,6 @@
 #include "app/services.h"
 
+#include "base/log.h"
 #include "device/device_writer.h"
 #include "settings/applied_pointer_settings.h"
 #include "settings/desktop_pointer_settings.h"
@@ -39,7 +40,10 @@ StoreResult OpenStoreAndUser(Services& services, int busyTimeoutMs) {
     v.firmwareVersion = user.firmwareVersion;
   });
   services.Profiles().SetActiveProfile(user.activeProfile);
-  return loaded ? StoreResult::kOk : StoreResult::kNoUser;
+  if (loaded) return StoreResult::kOk;
+  // The reason stays the database's last error for the caller to show.
+  Log("cannot load the current user: %s", services.db.GetLastErrorString().c_str());
+  return StoreResult::kNoUser;
 }
 
 std::shared_ptr<settings::PointerSettings> DesktopPointerSettingsFor(const std::string& dataDir) {

@@ -60,7 +60,7 @@ enum class StoreResult { kOk, kNoDatabase, kNoUser };
 // Opens (or creates) the database in the services' data folder with the given busy time-out, and
 // starts as its current user: the session's user and firmware version, the active profile. The
 // user has been told of a database that cannot be opened (kNoDatabase); kNoUser leaves the
-// defaults in place.
+// defaults in place, logs why and keeps the reason as the database's last error.
 StoreResult OpenStoreAndUser(Services& services, int busyTimeoutMs);
 
 // The desktop's pointer settings of a program run: the desktop's own (or a file in the data

@@ -7,14 +7,19 @@ namespace kz::app {
 
 class SingleInstance {
  public:
-  // `dir` ends in "/": the lock "kzMouse.lock" and the socket "kzMouse.sock" live there.
+  // `dir` ends in "/": the lock "kzMouse.lock" and the socket "kzMouse.sock" live there. When the
+  // socket's path does not fit a socket address (107 bytes), the socket is an abstract one whose
+  // name is made from that path and the user id, so every start still finds the same one.
   explicit SingleInstance(std::string dir);
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // True when this process is the first copy.
+  // True when this process is the first copy. False either because another copy holds the lock
+  // (Problem() is then empty) or because the lock could not be used at all (Problem() says why:
+  // no folder, a link or special file at the lock's path, a lock file of another user).
   bool TryAcquire();
+  std::string Problem() const { return problem_; }
   // Starts taking show requests; called once the window exists, so a start that comes while the
   // first copy is still starting finds nobody to ask and simply ends.
   bool Listen();
@@ -28,6 +33,7 @@ class SingleInstance {
 
  private:
   std::string dir_;
+  std::string problem_;
   int lockFd_ = -1;
   int listenFd_ = -1;
 };

@@ -1,8 +1,14 @@
 #include "app/startup.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
 #include "app/handoff.h"
 #include "app/services.h"
 #include "app/single_instance.h"
+#include "base/notify.h"
 #include "base/paths.h"
 #include "store/schema.h"
 #include "store/users.h"
@@ -32,11 +38,14 @@ std::string CommandLineOf(const std::vector<std::string>& args) {
   return line;
 }
 
-std::string AutostartPath() { return paths::ConfigHome() + "autostart/kzMouse.desktop"; }
+std::string AutostartPath() {
+  std::string config = paths::ConfigHome();
+  return config.empty() ? config : config + "autostart/kzMouse.desktop";
+}
 
 bool WriteAutostartEntry(const std::string& executable) {
   std::string path = AutostartPath();
-  if (!paths::MakeDirs(paths::DirName(path), 0700)) return false;
+  if (path.empty() || !paths::MakeDirs(paths::DirName(path), 0700)) return false;
   std::string exec = QuoteExecArgument(executable);
   // "%" is the field-code escape of Exec lines.
   std::string escaped;
@@ -48,7 +57,10 @@ bool WriteAutostartEntry(const std::string& executable) {
       "Icon=kzmouse\n"
       "X-GNOME-Autostart-enabled=true\n"
       "Exec=" + escaped + " /hide\n";
-  return paths::WriteFileAtomic(path, content, 0644);
+  // Owner-only like every file of the program; the session reads it as this user. The entry is
+  // the program's own and rewritten at every start, so whatever stands at its path (a link too)
+  // is replaced by the rename: the link goes, whatever it pointed to is never written.
+  return paths::WriteFileAtomic(path, content, 0600);
 }
 
 int RunApplication(const std::vector<std::string>& args, const StartupHooks& hooks) {
@@ -64,14 +76,37 @@ int RunApplication(const std::vector<std::string>& args, const StartupHooks& hoo
     return 0;
   }
 
-  SingleInstance instance(paths::RuntimeDir());
+  // The lock's folder is decided once, here, before the window system starts. A runtime folder that
+  // is named but missing (or relative) is not used; the window system would make it on its first
+  // look, and the next start would then lock there and run as well. So it is dropped from this
+  // process, and the window system goes to its own fallback instead.
+  const std::string lockDir = paths::RuntimeDir();
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+    struct stat st{};
+    if (runtime[0] != '/' || (::lstat(runtime, &st) != 0 && errno == ENOENT)) ::unsetenv("XDG_RUNTIME_DIR");
+  }
+  SingleInstance instance(lockDir);
   if (!instance.TryAcquire()) {
-    SingleInstance::AskFirstToShow(paths::RuntimeDir());
+    if (std::string problem = instance.Problem(); !problem.empty()) {
+      std::fprintf(stderr, "kzMouse: %s\n", problem.c_str());
+      ShowMessage(problem);
+      return 1;
+    }
+    SingleInstance::AskFirstToShow(lockDir);
     return 0;
   }
 
   values.dataDir = paths::DataDir();
-  paths::MakeDirs(values.dataDir, 0700);
+  // A data folder that cannot hold the database is said as such, not as the database's own
+  // "unable to open database file" later.
+  std::string problem =
+      values.dataDir.empty() ? paths::NoHomeText() : paths::PathProblem(values.dataDir + store::kDatabaseFileName);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "kzMouse: %s\n", problem.c_str());
+    ShowMessage(problem);
+    return 1;
+  }
+  paths::MakeOwnDir(values.dataDir);  // any other failure is the database's to report, as it always was
   WriteAutostartEntry(paths::ExecutablePath());
 
   if (ReplacePendingUpdater(values.programDir)) return 0;

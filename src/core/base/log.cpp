@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -19,6 +20,7 @@ struct LogConfig {
   std::mutex mutex;
   std::string path;  // empty: default
   long long maxBytes = 8LL * 1024 * 1024;
+  std::string preparedDir;  // the default folder once made and tightened
 };
 
 LogConfig& Config() {
@@ -35,18 +37,42 @@ std::string TimePrefix() {
   return std::string("[") + stamp + "]INFO: ";
 }
 
+// With the cap, a file past it is rotated to "<path>.1". When that rename cannot happen (a folder
+// or someone else's file at "<path>.1", a read-only folder) the file is emptied instead, so the log
+// stays bounded whatever stands beside it.
+void KeepBounded(int& fd, const std::string& path, long long maxBytes) {
+  struct stat st{};
+  if (maxBytes <= 0 || ::fstat(fd, &st) != 0 || st.st_size < maxBytes) return;
+  if (std::rename(path.c_str(), (path + ".1").c_str()) == 0) {
+    ::close(fd);
+    fd = paths::OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND, 0600);
+    return;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    fd = -1;
+  }
+}
+
 void AppendLine(const std::string& line) {
   auto& config = Config();
   std::lock_guard lock(config.mutex);
   std::string path = config.path.empty() ? log::DefaultPath() : config.path;
   if (path.empty()) return;
-  if (config.path.empty()) paths::MakeDirs(paths::DirName(path), 0700);
-  if (config.maxBytes > 0) {
-    struct stat st{};
-    if (::stat(path.c_str(), &st) == 0 && st.st_size >= config.maxBytes)
-      std::rename(path.c_str(), (path + ".1").c_str());
+  std::string dir = paths::DirName(path);
+  // The state folder is made (and tightened) once per process, not for every line.
+  if (config.path.empty() && config.preparedDir != dir) {
+    paths::MakeOwnDir(dir);
+    config.preparedDir = dir;
   }
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  // A link at the path is not written through and a FIFO or device is never waited on: such a line
+  // is dropped like any other that cannot be written.
+  int fd = paths::OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND, 0600);
+  if (fd < 0 && errno == ENOENT && config.path.empty()) {
+    paths::MakeOwnDir(dir);  // the folder went away while the program ran
+    fd = paths::OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND, 0600);
+  }
+  if (fd >= 0) KeepBounded(fd, path, config.maxBytes);
   if (fd < 0) return;  // a line that cannot be written is dropped
   std::string data = line + "\n";
   // One write with O_APPEND keeps the line whole even against other processes.

@@ -4,6 +4,7 @@
 #include "base/paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -43,13 +44,18 @@ bool ParseHexBytes(std::istringstream& in, std::vector<unsigned char>& out) {
   return true;
 }
 
-void AppendLineToFile(const std::string& path, const std::string& line) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return;
+// The trace is the simulator's own file: owner-only like the state, never written through a link
+// at its path, and never a FIFO or device that would hold every command up. Returns why the file
+// was refused ("" when the line went in, or was merely lost to a failure that may pass).
+std::string AppendLineToFile(const std::string& path, const std::string& line) {
+  std::string why;
+  int fd = paths::OpenOwnFile(path, O_WRONLY | O_CREAT | O_APPEND, 0600, &why);
+  if (fd < 0) return paths::MayReplaceOwnFile(path, &why) ? std::string() : why;
   std::string data = line + "\n";
   ssize_t ignored = ::write(fd, data.data(), data.size());  // one write keeps the line whole
   (void)ignored;
   ::close(fd);
+  return {};
 }
 
 }  // namespace
@@ -122,9 +128,22 @@ SimulatedMouse::SimulatedMouse() = default;
 
 SimulatedMouse::SimulatedMouse(std::string statePath, std::string tracePath)
     : statePath_(std::move(statePath)), tracePath_(std::move(tracePath)) {
+  if (!tracePath_.empty()) {
+    std::string why;
+    if (!paths::MayReplaceOwnFile(tracePath_, &why)) {
+      traceProblem_ = "trace file " + tracePath_ + " " + why + "; it is left as it is and nothing is traced";
+      Log("simulated mouse: %s", traceProblem_.c_str());
+    }
+  }
   if (statePath_.empty()) return;
-  std::string text;
-  if (!paths::ReadFile(statePath_, text)) return;  // no file yet: factory state
+  std::string text, why;
+  if (!paths::ReadOwnFile(statePath_, text, &why)) {
+    if (why.empty()) return;  // no file yet: factory state
+    // A link or a special file is not ours to read, move or replace: it stays, and so do saves.
+    stateProblem_ = "state file " + statePath_ + " " + why + "; factory state used, the file is left as it is";
+    Log("simulated mouse: %s", stateProblem_.c_str());
+    return;
+  }
   if (SimMouseState::Parse(text, state_)) return;
   // A file we cannot read is kept aside rather than overwritten by the next save.
   std::string aside = statePath_ + ".bad";
@@ -137,7 +156,12 @@ SimulatedMouse::SimulatedMouse(std::string statePath, std::string tracePath)
 std::shared_ptr<SimulatedMouse> SimulatedMouse::FromEnvironment() {
   const char* state = std::getenv("KZMOUSE_SIM_STATE");
   const char* trace = std::getenv("KZMOUSE_SIM_TRACE");
-  return std::make_shared<SimulatedMouse>(state ? state : "", trace ? trace : "");
+  auto mouse = std::make_shared<SimulatedMouse>(state ? state : "", trace ? trace : "");
+  // The window program has no other place to say it before the user wonders where the state went.
+  for (const std::string& problem : {mouse->StateProblem(), mouse->TraceProblem()})
+    if (!problem.empty())
+      std::fprintf(stderr, "%s: warning: simulated mouse: %s\n", program_invocation_short_name, problem.c_str());
+  return mouse;
 }
 
 SimulatedMouse::~SimulatedMouse() = default;
@@ -185,7 +209,13 @@ int SimulatedMouse::Write(const unsigned char* bytes, int count, std::string& er
   std::string line = HexUpper(bytes, static_cast<size_t>(count));
   trace_.push_back(line);
   if (trace_.size() > kTraceLimit) trace_.pop_front();
-  if (!tracePath_.empty()) AppendLineToFile(tracePath_, line);
+  if (!tracePath_.empty() && traceProblem_.empty()) {
+    traceProblem_ = AppendLineToFile(tracePath_, line);
+    if (!traceProblem_.empty()) {
+      traceProblem_ = "trace file " + tracePath_ + " " + traceProblem_ + "; nothing more is traced";
+      Log("simulated mouse: %s", traceProblem_.c_str());
+    }
+  }
   ApplyCommand(bytes, count);
   return count;
 }
@@ -311,7 +341,10 @@ void SimulatedMouse::ApplyCommand(const unsigned char* b, int n) {
 void SimulatedMouse::SaveStateLocked() const {
   if (statePath_.empty()) return;
   paths::MakeDirs(paths::DirName(statePath_), 0700);
-  if (!paths::WriteFileAtomic(statePath_, state_.Serialize(), 0600))
+  // The rename of the atomic write would replace a link or a FIFO standing at the path; such a
+  // thing was put there by someone on purpose, so the state is not saved rather than it removed.
+  // (One planted between this look and the rename is replaced, never written through.)
+  if (!paths::MayReplaceOwnFile(statePath_) || !paths::WriteFileAtomic(statePath_, state_.Serialize(), 0600))
     Log("simulated mouse: cannot write state file %s", statePath_.c_str());
 }
 
@@ -345,6 +378,11 @@ std::vector<unsigned char> SimulatedMouse::StatusReport() const {
 std::string SimulatedMouse::StateProblem() const {
   std::lock_guard lock(mutex_);
   return stateProblem_;
+}
+
+std::string SimulatedMouse::TraceProblem() const {
+  std::lock_guard lock(mutex_);
+  return traceProblem_;
 }
 
 SimMouseState SimulatedMouse::State() const {

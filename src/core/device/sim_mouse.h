@@ -22,7 +22,8 @@
 //
 // Files: with a state path the on-board state is loaded at construction and saved after every
 // change (KZMOUSE_SIM_STATE); with a trace path every received command is appended as one line of
-// upper-case hex bytes separated by one blank (KZMOUSE_SIM_TRACE).
+// upper-case hex bytes separated by one blank (KZMOUSE_SIM_TRACE). Both are owner-only (0600), and
+// a link, FIFO or device at either path is refused with a problem text, never followed or removed.
 #include "device/hidm.h"
 
 #include <array>
@@ -83,8 +84,11 @@ class SimulatedMouse : public HidBackend {
   // The 25-byte status report of the current state (does not clear the activity).
   std::vector<unsigned char> StatusReport() const;
   SimMouseState State() const;
-  // Why the state file was not taken (it is then moved to "<path>.bad"); "" when all was well.
+  // Why the state file was not taken (a malformed one is then moved to "<path>.bad"; a link or a
+  // special file is left where it is and never saved over); "" when all was well.
   std::string StateProblem() const;
+  // Why the trace file is not written (a link or a special file at its path); "" when it is.
+  std::string TraceProblem() const;
   void SetState(const SimMouseState& state);
   void ResetToFactory();
 
@@ -129,7 +133,7 @@ class SimulatedMouse : public HidBackend {
   mutable std::mutex mutex_;
   std::condition_variable readable_;
   SimMouseState state_;
-  std::string statePath_, tracePath_, stateProblem_;
+  std::string statePath_, tracePath_, stateProblem_, traceProblem_;
   std::deque<std::string> trace_;
   std::deque<std::vector<unsigned char>> pending_;  // reports waiting for a read
   bool open_ = false, plugged_ = true, refuseWrites_ = false, failReads_ = false;

@@ -31,12 +31,31 @@ bool ProfileSession::SelectProfile(int profile) {
   return true;
 }
 
-void ProfileSession::LoadAll() {
+settings::LoadResult ProfileSession::LoadAll() {
   owner_.Check("profile session");
+  using settings::LoadResult;
   const settings::ProfileKey key = Key();
-  if (!mouse_.LoadFromStore(key)) mouse_.ResetToDefaults();
-  if (options_.buttonPage && !buttons_.LoadFromStore(key)) buttons_.ResetToDefaults();
-  if (!lights_.LoadFromStore(key)) lights_.ResetToDefaults();
+  LoadResult result = LoadResult::kLoaded;
+  std::string reason;
+  // Each page reads the same row, so they agree on whether it is there; a page whose read failed
+  // keeps what it shows rather than pass factory values off as the stored ones.
+  auto take = [&](LoadResult page, auto reset) {
+    if (page == LoadResult::kNoRow) {
+      reset();
+      if (result == LoadResult::kLoaded) result = LoadResult::kNoRow;
+    } else if (page == LoadResult::kFailed && result != LoadResult::kFailed) {
+      reason = db_.GetLastErrorString();  // the first failure's; later reads may overwrite it
+      result = LoadResult::kFailed;
+    }
+  };
+  take(mouse_.Load(key), [this] { mouse_.ResetToDefaults(); });
+  if (options_.buttonPage) take(buttons_.Load(key), [this] { buttons_.ResetToDefaults(); });
+  take(lights_.Load(key), [this] { lights_.ResetToDefaults(); });
+  if (result == LoadResult::kFailed) {
+    Log("load profile %d of %s failed: %s", key.profile, key.user.c_str(), reason.c_str());
+    db_.SetLastError(reason);
+  }
+  return result;
 }
 
 bool ProfileSession::SaveAll() { return Save({kMouseSettingsSlot, kButtonSlot, kLightingSlot}); }

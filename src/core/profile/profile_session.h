@@ -61,8 +61,10 @@ class ProfileSession {
 
   // Makes `profile` active and loads all pages; false (nothing changes) outside 1..5.
   bool SelectProfile(int profile);
-  // Each page from its row, or its factory values where the profile has no row.
-  void LoadAll();
+  // Each page from its row (kLoaded), or its factory values where the profile has no row
+  // (kNoRow). kFailed when the row could not be read: logged, the database's last error says why,
+  // and the pages that could not read it keep what they held.
+  settings::LoadResult LoadAll();
   // Every page into the profile row, as one transaction: all or nothing. False (logged, with the
   // database's reason) when the row could not be written.
   bool SaveAll();

@@ -82,10 +82,10 @@ void ButtonModel::AppendKeyCombination(WriteSequence& write, int number) const {
   write.Log(" write extra marco key set ok");
 }
 
-bool ButtonModel::LoadFromStore(const ProfileKey& key) {
+LoadResult ButtonModel::Load(const ProfileKey& key) {
   owner_.Check("buttons");
   store::Recordset rs(db_);
-  if (!OpenStoredProfileRow(rs, key)) return false;
+  if (const LoadResult opened = OpenStoredProfileRow(rs, key); opened != LoadResult::kLoaded) return opened;
   ButtonSlots loaded;
   for (int number = 1; number <= kButtonCount; ++number) {
     ButtonSlot& slot = loaded[static_cast<size_t>(number - 1)];
@@ -94,7 +94,7 @@ bool ButtonModel::LoadFromStore(const ProfileKey& key) {
     rs.GetFieldValue(Column(number, "_marco_id"), slot.macro);
   }
   SetSlots(loaded);
-  return true;
+  return LoadResult::kLoaded;
 }
 
 bool ButtonModel::SaveToStore(const ProfileKey& key) {

@@ -39,8 +39,10 @@ class ButtonModel {
   // Sends BuildWrite() on the model's link; false at the first refusal (what was sent stays in
   // the mouse).
   bool WriteToDevice();
-  // False (nothing changed) without a row or when the query fails.
-  bool LoadFromStore(const ProfileKey& key);
+  // kNoRow and kFailed change nothing (see LoadResult).
+  LoadResult Load(const ProfileKey& key);
+  // True only for kLoaded.
+  bool LoadFromStore(const ProfileKey& key) { return Load(key) == LoadResult::kLoaded; }
   // Adds the profile row when missing, so an assignment made before any other page saved is kept.
   bool SaveToStore(const ProfileKey& key);
   void ResetToDefaults();

@@ -31,10 +31,10 @@ WriteSequence LightingModel::BuildWrite() const {
 
 bool LightingModel::WriteToDevice() { return BuildWrite().Run(link_); }
 
-bool LightingModel::LoadFromStore(const ProfileKey& key) {
+LoadResult LightingModel::Load(const ProfileKey& key) {
   owner_.Check("lighting");
   store::Recordset rs(db_);
-  if (!OpenStoredProfileRow(rs, key)) return false;
+  if (const LoadResult opened = OpenStoredProfileRow(rs, key); opened != LoadResult::kLoaded) return opened;
   const LightSetting factory;
   for (int i = 0; i < kLightCount; ++i) {
     LightSetting& light = lights_[static_cast<size_t>(i)];
@@ -49,7 +49,7 @@ bool LightingModel::LoadFromStore(const ProfileKey& key) {
     light.breath = IntColumn(rs, Column(i, "breath")).value_or(factory.breath ? 1 : 0) != 0;
     light.speed = IntColumnIn(rs, Column(i, "speed"), factory.speed, 0, kMaxLightSpeed);
   }
-  return true;
+  return LoadResult::kLoaded;
 }
 
 bool LightingModel::SaveToStore(const ProfileKey& key) {

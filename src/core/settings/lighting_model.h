@@ -37,9 +37,11 @@ class LightingModel {
   // The light command with its log lines.
   WriteSequence BuildWrite() const;
   bool WriteToDevice();
-  // False (nothing changed) without a row. A light stored with a preset colour keeps the page's
-  // free colour: the stored rgb is only taken for a free colour.
-  bool LoadFromStore(const ProfileKey& key);
+  // kNoRow and kFailed change nothing (see LoadResult). A light stored with a preset colour keeps
+  // the page's free colour: the stored rgb is only taken for a free colour.
+  LoadResult Load(const ProfileKey& key);
+  // True only for kLoaded.
+  bool LoadFromStore(const ProfileKey& key) { return Load(key) == LoadResult::kLoaded; }
   // Adds the profile row when missing.
   bool SaveToStore(const ProfileKey& key);
   // Both lights preset 0, on, breathing, speed 0, free colour yellow; light 1 is edited.

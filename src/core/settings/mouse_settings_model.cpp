@@ -35,10 +35,10 @@ WriteSequence MouseSettingsModel::BuildWrite() const {
 
 bool MouseSettingsModel::WriteToDevice() { return BuildWrite().Run(link_); }
 
-bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
+LoadResult MouseSettingsModel::Load(const ProfileKey& key) {
   owner_.Check("mouse settings");
   store::Recordset rs(db_);
-  if (!OpenStoredProfileRow(rs, key)) return false;
+  if (const LoadResult opened = OpenStoredProfileRow(rs, key); opened != LoadResult::kLoaded) return opened;
   // Columns another page's save left NULL read as the factory values, not as zeros.
   const MouseSettings factory;
   MouseSettings loaded;
@@ -61,7 +61,7 @@ bool MouseSettingsModel::LoadFromStore(const ProfileKey& key) {
   settings_ = Normalized(loaded);
   ApplyDesktopSettings();
   ReadDesktopSettings();
-  return true;
+  return LoadResult::kLoaded;
 }
 
 bool MouseSettingsModel::SaveToStore(const ProfileKey& key) {

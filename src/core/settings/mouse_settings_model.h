@@ -36,9 +36,11 @@ class MouseSettingsModel {
   WriteSequence BuildWrite() const;
   // Sends BuildWrite() on the model's own link; false at the first refusal.
   bool WriteToDevice();
-  // False (nothing changed) when the profile has no row or the query fails. Applies the stored
-  // desktop settings and reads them back.
-  bool LoadFromStore(const ProfileKey& key);
+  // kLoaded applies the stored desktop settings and reads them back; kNoRow and kFailed change
+  // nothing (see LoadResult).
+  LoadResult Load(const ProfileKey& key);
+  // True only for kLoaded.
+  bool LoadFromStore(const ProfileKey& key) { return Load(key) == LoadResult::kLoaded; }
   // Adds the profile row when missing. Then applies the desktop settings. False (nothing written,
   // nothing applied) when the row cannot be written.
   bool SaveToStore(const ProfileKey& key);

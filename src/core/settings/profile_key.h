@@ -16,11 +16,16 @@ struct ProfileKey {
   bool IsValid() const { return !user.empty() && profile >= 1 && profile <= store::kProfileCount; }
 };
 
-// Opens the key's main2 row for reading, positioned on it; false when the key is not valid, the
-// query fails or the profile has no row.
-bool OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key);
+// What reading a profile row came to. Only kNoRow means "not stored yet": a row that could not
+// be read (kFailed) must never be shown or written over as if it held the factory values.
+enum class LoadResult { kLoaded, kNoRow, kFailed };
+
+// Opens the key's main2 row for reading, positioned on it (kLoaded). kNoRow when the key is not
+// valid or the profile has no row; kFailed, with the reason in the database's last error, when
+// the query fails or main2 lacks a column of the schema.
+LoadResult OpenStoredProfileRow(store::Recordset& rs, const ProfileKey& key);
 // Opens the key's main2 row for writing, adding it when missing; false when the key is not valid
-// or the row cannot be opened.
+// or the row cannot be opened (the database's last error says why, for a valid key).
 bool OpenProfileRowForSave(store::Recordset& rs, const ProfileKey& key);
 
 // An integer column of the current row, or nothing when the column is missing or NULL. A row

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <regex>
 #include <sqlite3.h>
@@ -108,23 +110,83 @@ std::string AsText(const Value& value) {
 
 // ---- Database ----
 
+namespace {
+
+// The file is looked at through an O_PATH descriptor: it never opens a FIFO or device (nothing
+// to block on, no driver to wake), O_NOFOLLOW makes a link show as a link, and closing it does
+// not drop the POSIX locks another connection of this process holds on the same file, as closing
+// any ordinary descriptor of it would (SQLite's locks are per process, not per descriptor).
+class PathHandle {
+ public:
+  explicit PathHandle(const std::string& path) : fd_(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)) {
+    if (fd_ >= 0 && ::fstat(fd_, &st_) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~PathHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  PathHandle(const PathHandle&) = delete;
+  PathHandle& operator=(const PathHandle&) = delete;
+
+  bool Exists() const { return fd_ >= 0; }
+  const struct stat& Stat() const { return st_; }
+  // Takes group and other access away (and the set-id and sticky bits), on this very file.
+  void NarrowToOwner() const {
+    if (fd_ < 0 || !S_ISREG(st_.st_mode) || (st_.st_mode & 07177) == 0) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    ::chmod(self.c_str(), st_.st_mode & 0600);
+  }
+
+ private:
+  int fd_ = -1;
+  struct stat st_ {};
+};
+
+std::string Reason(const std::string& path) { return path + ": " + std::strerror(errno); }
+
+}  // namespace
+
 Database::~Database() { Close(); }
 
-bool Database::Open(const std::string& path) {
+bool Database::Open(const std::string& path, Mode mode) {
   Close();
   path_ = path;
-  // Create the file ourselves so it never exists with wider permissions than the owner's.
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    lastError_ = "cannot open " + path;
+  journalMode_.clear();
+  PathHandle file(path);
+  if (!file.Exists()) {
+    lastError_ = "cannot open " + Reason(path);
     return false;
   }
-  ::close(fd);
+  if (S_ISLNK(file.Stat().st_mode)) {
+    lastError_ = path + " is a symbolic link; the database is not opened through it";
+    return false;
+  }
+  if (!S_ISREG(file.Stat().st_mode)) {
+    lastError_ = path + " is not a regular file; it is not opened as the database";
+    return false;
+  }
+  // Files made before the 0600 rule, or copied in by hand, hold the passwords too.
+  file.NarrowToOwner();
+  for (const char* side : {"-wal", "-shm"}) {
+    PathHandle companion(path + side);
+    companion.NarrowToOwner();
+  }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW,
+                           nullptr);
   if (rc != SQLITE_OK) {
     lastError_ = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
+    return false;
+  }
+  // SQLite opened whatever is at the path now; nothing has been read yet, so a file swapped in
+  // since the check above is let go untouched.
+  struct stat now {};
+  if (::lstat(path.c_str(), &now) != 0 || now.st_dev != file.Stat().st_dev || now.st_ino != file.Stat().st_ino) {
+    sqlite3_close(db);
+    lastError_ = path + " changed while it was being opened";
     return false;
   }
   sqlite3_busy_timeout(db, 5000);
@@ -134,6 +196,27 @@ bool Database::Open(const std::string& path) {
     lastError_ = sqlite3_errmsg(db);
     sqlite3_close(db);
     return false;
+  }
+  if (mode == Mode::kUse) {
+    // Write-ahead log with synchronous=NORMAL. A commit is one appended run of frames ending in a
+    // commit frame; a process killed half-way leaves frames without it, which the next opener
+    // ignores, so a row is the old one or the new one, never a mix. NORMAL skips the sync at each
+    // commit: a killed process loses nothing the kernel already has (only a power cut could take
+    // the last commits, and never leaves the file damaged). Readers and the one writer do not
+    // block each other, so kzmousectl can store a profile while the window reads, and two
+    // writers queue on the write lock within their busy time-outs (the window 250 ms, so it never
+    // freezes; the tool 5000 ms, so it waits out the window's short saves).
+    // SQLite makes the -wal and -shm files next to the database with its mode, 0600.
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL",
+                 [](void* out, int, char** values, char**) {
+                   if (values[0]) *static_cast<std::string*>(out) = values[0];
+                   return 0;
+                 },
+                 &journalMode_, nullptr);
+    // Where the log cannot be had (another connection in the old mode keeps it, or the folder is
+    // read-only), the rollback journal is synced at every commit instead.
+    sqlite3_exec(db, journalMode_ == "wal" ? "PRAGMA synchronous=NORMAL" : "PRAGMA synchronous=FULL", nullptr,
+                 nullptr, nullptr);
   }
   db_ = db;
   owner_.Bind();
@@ -199,6 +282,7 @@ bool Database::CommitTransaction() { return Execute("COMMIT"); }
 bool Database::RollbackTransaction() { return Execute("ROLLBACK"); }
 
 long long Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+long long Database::Changes() const { return db_ ? sqlite3_changes64(db_) : 0; }
 
 // ---- Recordset ----
 
@@ -386,6 +470,11 @@ bool Recordset::Update() {
     params.push_back(rows_[current_][static_cast<size_t>(idColumn)]);
   }
   if (!db_.Execute(sql, params)) return false;  // the pending row stays for another try or a cancel
+  if (mode_ == Mode::Editing && db_.Changes() == 0) {
+    // Deleted since it was read (or a trigger dropped the change): nothing was stored.
+    db_.SetLastError("the update changed no row of " + table_);
+    return false;
+  }
   if (mode_ == Mode::Adding) {
     // Read the stored row back so that defaults and the new key are visible.
     Recordset stored(db_);

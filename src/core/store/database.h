@@ -32,9 +32,16 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  // Opens (creating when missing) the database file. A new file is made with mode 0600: it holds
-  // account passwords. False with the reason in GetLastErrorString on failure.
-  bool Open(const std::string& path);
+  // kUse sets the journal up for sharing the file (see Open in database.cpp); kAsIs opens it
+  // as it is, to look at a file that may not be ours.
+  enum class Mode { kUse, kAsIs };
+
+  // Opens an existing database file; making one is CreateDatabase's job (schema.h), so that a
+  // file at this path is always either absent or whole. Only a regular file is opened: a symbolic
+  // link is refused, never followed, and a FIFO or device is refused without blocking on it. The
+  // file holds account passwords, so a mode wider than 0600 is narrowed (with its -wal and -shm).
+  // False with the reason in GetLastErrorString on failure.
+  bool Open(const std::string& path, Mode mode = Mode::kUse);
   void Close();
   bool IsOpen() const { return db_ != nullptr; }
   const std::string& Path() const { return path_; }
@@ -53,6 +60,11 @@ class Database {
   void CheckOwner() const { owner_.Check("database connection"); }
 
   long long LastInsertId() const;
+  // Rows the last INSERT, UPDATE or DELETE changed (not counting those of triggers).
+  long long Changes() const;
+  // "wal" once Open (kUse) has set the journal up for sharing; else the mode SQLite kept (empty
+  // after kAsIs, which leaves the mode alone).
+  const std::string& JournalMode() const { return journalMode_; }
   sqlite3* Handle() const { return db_; }
   void SetLastError(const std::string& text) { lastError_ = text; }
 
@@ -60,6 +72,7 @@ class Database {
   sqlite3* db_ = nullptr;
   std::string path_;
   std::string lastError_;
+  std::string journalMode_;
   ThreadOwner owner_;
 };
 
@@ -121,7 +134,8 @@ class Recordset {
   Value GetValue(int position) const;
 
   // Starts a new row (all NULL) or editing of the current one; SetFieldValue changes the pending
-  // row; Update stores it. Update of a new row reads its ID back.
+  // row; Update stores it. Update of a new row reads its ID back. An edit whose row is no longer
+  // there fails: it stored nothing.
   bool AddNew();
   bool Edit();
   bool SetFieldValue(const std::string& name, const Value& value);
@@ -130,6 +144,7 @@ class Recordset {
   void CancelUpdate();
 
   const std::string& Table() const { return table_; }
+  Database& Db() const { return db_; }
 
  private:
   enum class Mode { None, Adding, Editing };

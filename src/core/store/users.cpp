@@ -8,7 +8,11 @@ bool LoadCurrentUser(Database& db, const std::string& password, CurrentUser& app
   std::string schemaVersion;
   {
     Recordset global(db);
-    if (!global.Open("kz_global") || global.GetRecordCount() == 0) return false;
+    if (!global.Open("kz_global")) return false;
+    if (global.GetRecordCount() == 0) {
+      db.SetLastError("no kz_global row");
+      return false;
+    }
     global.GetFieldValue(2, app.firmwareVersion);
     global.GetFieldValue(3, schemaVersion);
     std::string lastUser;

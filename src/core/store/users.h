@@ -22,7 +22,8 @@ struct CurrentUser {
 
 // Reads kz_global (firmware version, schema version, last user), migrates a "1.0" schema, then
 // loads or adds the current user's kz_user row and takes its active profile (outside 1..5 gives
-// 1). False when there is no global row or a query fails; `user` then holds what was read so far.
+// 1). False when there is no global row ("no kz_global row") or a query fails, with the reason in
+// the database's last error; `user` then holds what was read so far.
 bool LoadCurrentUser(Database& db, const std::string& password, CurrentUser& user);
 
 // Opens the main2 row of `profile` for `user` ("select * from main2 where profile_id=? and
