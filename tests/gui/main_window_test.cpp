@@ -127,7 +127,7 @@ TEST_F(MainWindowFixture, ApplyWritesTheShownPageAndReportsTheOutcome) {
 
   // A page without device settings writes nothing and still succeeds.
   mouse->SetRefuseWrites(false);
-  window->RunCommand(2003);
+  window->RunCommand(2005);
   mouse->ClearTrace();
   EXPECT_EQ(RunAnsweringTip(2008), "成功！");
   EXPECT_TRUE(mouse->Trace().empty());
@@ -141,6 +141,7 @@ TEST_F(MainWindowFixture, FactoryResetStoresAndSendsDefaultsAndStopsQuietlyOnRef
   mouse->ClearTrace();
   EXPECT_EQ(RunAnsweringTip(2007), "确认恢复出厂设置吗？");
   EXPECT_EQ(mouse->Trace(), (std::vector<std::string>{"03 10 04 01 20 40 80 A4", "03 12 00 00 10 01 01 00 00 00 00",
+                                                     "03 11 00 F1 F2 F3 FE F4 F5 28 F6 F7 F8 F9",
                                                      "03 09 11 00 FF 91 00 FF 91 00 00"}));
   EXPECT_TRUE(Logged("Start Write Data "));
   EXPECT_TRUE(Logged("Write Data Complete"));

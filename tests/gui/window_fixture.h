@@ -35,13 +35,8 @@ struct WindowFixture : ::testing::Test {
   std::unique_ptr<kz::app::Services> services;
   std::unique_ptr<kzgui::CDlgMain> window;
 
-  // The pages of the window program; a test may add the button page before SetUp.
-  kz::profile::ProfileSession::Options pages = WindowPages();
-  static kz::profile::ProfileSession::Options WindowPages() {
-    kz::profile::ProfileSession::Options options;
-    options.buttonPage = false;
-    return options;
-  }
+  // The pages of the window program; a test may change them before SetUp.
+  kz::profile::ProfileSession::Options pages;
 
   // nullptr keeps them in memory.
   std::shared_ptr<kz::settings::PointerSettings> pointer;

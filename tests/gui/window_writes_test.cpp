@@ -18,7 +18,6 @@ using kzgui::kit::CDlgTIp;
 
 class WindowWrites : public kztest::WindowFixture {
  protected:
-  WindowWrites() { pages.buttonPage = true; }
 
   // Macros of 40 key events (three blocks each) on buttons 3 to 11: about 2 s of writes.
   void PutMacrosOnEveryButton() {

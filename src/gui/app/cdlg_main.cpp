@@ -20,7 +20,10 @@
 #include "device/presence.h"
 #include "device/status_report.h"
 #include "gui/app/app_icon.h"
+#include "gui/buttons/cdlg_button.h"
 #include "gui/kit/skin_button.h"
+#include "gui/macro/cdlg_marco_manager.h"
+#include "macro/macro_sets.h"
 #include "gui/kit/theme.h"
 #include "gui/settings/cdlg_light.h"
 #include "gui/settings/cdlg_msetting.h"
@@ -68,7 +71,7 @@ constexpr int kPanelVisibleHeight = 103 - 54 - 4;
 
 // A page or panel that has nothing of its own yet: it takes part in every page walk with the
 // default operations.
-kit::CDlgBase* PlainPage(QWidget* parent, kz::profile::ProfileSession&) { return new kit::CDlgBase(parent, Qt::Widget); }
+kit::CDlgBase* PlainPage(QWidget* parent, kz::app::Services&) { return new kit::CDlgBase(parent, Qt::Widget); }
 
 // An account panel until the account pages come: only its part above the second tab row shows,
 // so its frame is drawn around that part.
@@ -96,11 +99,16 @@ kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
 
 std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages() {
   std::array<PageFactory, kSlotCount> pages;
-  pages[0] = [](QWidget* parent, kz::profile::ProfileSession& session) {
+  pages[0] = [](QWidget* parent, kz::app::Services& services) {
+    kz::profile::ProfileSession& session = services.Profiles();
     return new CDlgMSetting(session.MouseSettings(), [&session] { return session.Key(); }, parent);
   };
-  pages[1] = PlainPage;
-  pages[2] = [](QWidget* parent, kz::profile::ProfileSession& session) {
+  pages[1] = [](QWidget* parent, kz::app::Services& services) {
+    kz::profile::ProfileSession& session = services.Profiles();
+    return new CDlgButton(session.Buttons(), [&session] { return session.Key(); }, services.db, parent);
+  };
+  pages[2] = [](QWidget* parent, kz::app::Services& services) {
+    kz::profile::ProfileSession& session = services.Profiles();
     return new CDlgLight(session.Lighting(), [&session] { return session.Key(); }, parent);
   };
   pages[3] = PlainPage;
@@ -161,7 +169,9 @@ void CDlgMain::CreatePages(const Options& options) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const auto& make = options.pages[static_cast<size_t>(slot)];
     if (!make) continue;
-    kit::CDlgBase* page = make(this, session_);
+    kit::CDlgBase* page = make(this, services_);
+    if (auto* buttons = qobject_cast<CDlgButton*>(page))
+      connect(buttons, &CDlgButton::openMacroManager, this, &CDlgMain::OpenMacroManager);
     page->setObjectName(QString("page%1").arg(slot));
     page->hide();
     page->setGeometry(kPageArea);
@@ -269,6 +279,14 @@ bool CDlgMain::SaveToStore() {
 void CDlgMain::RefreshPages() {
   for (auto& page : pages_)
     if (page) page->Refresh();
+}
+
+void CDlgMain::OpenMacroManager(long long setId) {
+  kz::macro::MacroSets sets(services_.db, services_.session.UserName());
+  CDlgMarcoManager manager(sets, services_.db, services_.clock.steady, setId, this);
+  manager.exec();
+  // The manager may have renamed or deleted macros the buttons use.
+  if (auto* buttons = qobject_cast<CDlgButton*>(Page(1))) buttons->MacrosChanged();
 }
 
 void CDlgMain::TellSaveFailed() { MessageTip("保存失败！"); }

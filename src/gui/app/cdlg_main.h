@@ -55,15 +55,15 @@ class CDlgMain : public kit::CDlgBase {
   static constexpr int kTrayExit = 57665;
   static constexpr int kDeviceTimerMs = 1000;
 
-  // Makes a page for a slot over the session's model; an empty function leaves the slot empty.
-  using PageFactory = std::function<kit::CDlgBase*(QWidget* parent, kz::profile::ProfileSession& session)>;
+  // Makes a page for a slot over the services' models; an empty function leaves the slot empty.
+  using PageFactory = std::function<kit::CDlgBase*(QWidget* parent, kz::app::Services& services)>;
   struct Options {
     kz::app::Services* services = nullptr;  // required; outlives the window
     std::array<PageFactory, kSlotCount> pages;  // defaults: see DefaultPages()
     bool useTray = true;
   };
-  // The pages of the program: slot 0 mouse settings, slot 2 lighting, slots 1, 3, 4, 5 plain pages
-  // for now, 6 to 9 empty.
+  // The pages of the program: slot 0 mouse settings, slot 1 buttons, slot 2 lighting, slots 3, 4,
+  // 5 plain pages for now, 6 to 9 empty.
   static std::array<PageFactory, kSlotCount> DefaultPages();
 
   explicit CDlgMain(Options options, QWidget* parent = nullptr);
@@ -131,6 +131,8 @@ class CDlgMain : public kit::CDlgBase {
   void Shutdown();
   void RequestUpload();
   void RefreshPages();
+  // The macro manager on this set (0: none), modal; the pages show the macros' names afterwards.
+  void OpenMacroManager(long long setId);
   void TellSaveFailed();
 
   kz::app::Services& services_;

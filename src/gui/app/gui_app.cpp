@@ -86,8 +86,6 @@ int RunGuiApplication(int argc, char** argv) {
     kz::SetMessageHandler(ShowMessageBox, dispatcher.get());
     return dispatcher;
   };
-  // The button page comes with its own work; until then slot 1 is a plain page.
-  hooks.pages.buttonPage = false;
   hooks.runMainWindow = [&](kz::app::SingleInstance& instance, kz::app::Services& services) {
     RunMainWindow(instance, services);
     kz::SetMessageHandler(ShowMessageBox);  // the dispatcher goes with the services
