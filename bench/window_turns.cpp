@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   if (kz::app::OpenStoreAndUser(services, kz::app::kWindowBusyTimeoutMs) != kz::app::StoreResult::kOk) return 1;
   for (int number = 3; number <= 11; ++number) {
     std::vector<kz::macro::MacroEvent> events;
-    for (int i = 0; i < 40; ++i) events.push_back({0x41 + number, i % 2 == 0, 12});
+    for (int i = 0; i < 60; ++i) events.push_back({0x41 + number, i % 2 == 0, 12});
     const std::string guid = "{MACRO-" + std::to_string(number) + "}";
     services.db.Execute("insert into macro_set_detail2(user_name, mset_guid, macro_guid, macro_name, macro_value) "
                         "values('CommonUser', '{SET}', ?, 'm', ?)",
