@@ -3,14 +3,17 @@
 // user must hear the truth.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <algorithm>
 
+#include "gui/macro/cdlg_macro_set.h"
 #include "gui/window_fixture.h"
 #include "macro/macro_event.h"
+#include "macro/macro_sets.h"
 
 namespace {
 
@@ -132,6 +135,53 @@ TEST_F(WindowWrites, ApplyOnALockedStoreSaysSoWithinASecondAndSendsNothing) {
   int dpi2 = 0;
   row.GetFieldValue("dpi_2", dpi2);
   EXPECT_EQ(dpi2, 1000);
+}
+
+}  // namespace
+
+namespace {
+
+// Everything at once, as a user who records a macro while the mouse reports and an apply is being
+// sent: the reader, the writer and the window thread all busy. Run under ThreadSanitizer this is
+// where a missing hand-off would show.
+TEST_F(WindowWrites, RecordingWhileReportsComeAndAnApplyIsSentKeepsEachThreadToItsOwn) {
+  PutMacrosOnEveryButton();
+  kz::macro::MacroSets sets(Db(), "CommonUser");
+  ASSERT_EQ(sets.CreateSet("busy"), kz::macro::NameResult::kAdded);
+  long long macroId = 0;
+  ASSERT_EQ(sets.CreateMacro("keys", &macroId), kz::macro::NameResult::kAdded);
+  Open();
+  kzgui::CDlgMacroSet recorder(Db(), [] { return std::chrono::steady_clock::now(); });
+  recorder.LoadMacro(macroId, sets.CurrentSetId(), sets.CurrentSetGuid());
+  recorder.show();
+  recorder.setFocus();
+  recorder.StartRecording();
+  ASSERT_TRUE(recorder.Recording());
+
+  window->DeviceTimerTick();  // the reader starts and the mouse reports
+  QTimer answer;
+  answer.setInterval(5);
+  QObject::connect(&answer, &QTimer::timeout, [] {
+    if (CDlgTIp* tip = CDlgTIp::Current()) CDlgTIp::CloseOpen();
+  });
+  answer.start();
+  window->RunCommand(2003);
+  window->RunCommand(2008);  // the button page's 37 commands go out
+  for (int i = 0; i < 10; ++i) {
+    // A tip is modal: keys typed while it is up never reach the page, as for the user.
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }, 5000));
+    recorder.activateWindow();  // the user comes back to the page the tip took the focus from
+    recorder.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.hasFocus(); }, 5000));
+    QTest::sendKeyEvent(QTest::KeyAction::Press, &recorder, Qt::Key_A, 'a', Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::KeyAction::Release, &recorder, Qt::Key_A, 'a', Qt::NoModifier);
+    window->DeviceTimerTick();  // another "03F9" through the writer
+    QTest::qWait(20);
+  }
+  WaitForMouse();
+  recorder.StopRecording();
+  EXPECT_EQ(kz::macro::KeyEventCount(recorder.Macro().Events()), 20);
+  EXPECT_TRUE(window->ReaderRunning());
 }
 
 }  // namespace
