@@ -97,32 +97,7 @@ QRectF ButtonMouseView::spotRect(int number) const {
 void ButtonMouseView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing, true);
-  const QRectF b = bodyRect();
-  const qreal l = b.left(), r = b.right(), t = b.top(), bt = b.bottom(), cx = b.center().x();
-  const qreal w = b.width(), h = b.height();
-
-  QPainterPath body;
-  body.moveTo(cx, t);
-  body.cubicTo(r - 0.1 * w, t, r, t + 0.15 * h, r, t + 0.4 * h);
-  body.cubicTo(r, t + 0.78 * h, r - 0.08 * w, bt, cx, bt);
-  body.cubicTo(l + 0.08 * w, bt, l, t + 0.78 * h, l, t + 0.4 * h);
-  body.cubicTo(l, t + 0.15 * h, l + 0.1 * w, t, cx, t);
-  QLinearGradient fill(b.topLeft(), b.bottomLeft());
-  fill.setColorAt(0, Theme::PanelRaised().lighter(130));
-  fill.setColorAt(1, Theme::Panel());
-  painter.setPen(QPen(Theme::BorderLight(), 2));
-  painter.setBrush(fill);
-  painter.drawPath(body);
-
-  // The split between the two main buttons and the curve where they end.
-  QPainterPath split;
-  split.moveTo(cx, t);
-  split.lineTo(cx, t + 0.34 * h);
-  split.moveTo(l + 0.01 * w, t + 0.4 * h);
-  split.quadTo(cx, t + 0.47 * h, r - 0.01 * w, t + 0.4 * h);
-  painter.setPen(QPen(Theme::Border(), 2));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawPath(split);
+  Theme::PaintMouseBody(painter, bodyRect());
 
   // The main buttons are areas of the shell, not parts of their own: they show only when marked.
   for (int number = 3; number <= kButtons; ++number) {

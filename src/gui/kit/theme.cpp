@@ -105,4 +105,31 @@ QString Theme::EditStyleSheet() {
            TextDisabled().name());
 }
 
+void Theme::PaintMouseBody(QPainter& painter, const QRectF& b) {
+  const qreal l = b.left(), r = b.right(), t = b.top(), bt = b.bottom(), cx = b.center().x();
+  const qreal w = b.width(), h = b.height();
+  QPainterPath body;
+  body.moveTo(cx, t);
+  body.cubicTo(r - 0.1 * w, t, r, t + 0.15 * h, r, t + 0.4 * h);
+  body.cubicTo(r, t + 0.78 * h, r - 0.08 * w, bt, cx, bt);
+  body.cubicTo(l + 0.08 * w, bt, l, t + 0.78 * h, l, t + 0.4 * h);
+  body.cubicTo(l, t + 0.15 * h, l + 0.1 * w, t, cx, t);
+  QLinearGradient fill(b.topLeft(), b.bottomLeft());
+  fill.setColorAt(0, PanelRaised().lighter(130));
+  fill.setColorAt(1, Panel());
+  painter.save();
+  painter.setPen(QPen(BorderLight(), 2));
+  painter.setBrush(fill);
+  painter.drawPath(body);
+  QPainterPath split;
+  split.moveTo(cx, t);
+  split.lineTo(cx, t + 0.34 * h);
+  split.moveTo(l + 0.01 * w, t + 0.4 * h);
+  split.quadTo(cx, t + 0.47 * h, r - 0.01 * w, t + 0.4 * h);
+  painter.setPen(QPen(Border(), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(split);
+  painter.restore();
+}
+
 }  // namespace kzgui::kit

@@ -32,6 +32,9 @@ class Theme {
 
   // A dark panel with a faint top light and a subtle border; raised panels sit on other panels.
   static void PaintPanel(QPainter& painter, const QRectF& rect, bool raised = false);
+  // The mouse seen from above, filling `body`: its shell and the split of the two main buttons.
+  // The pages that show the mouse draw their marks over it.
+  static void PaintMouseBody(QPainter& painter, const QRectF& body);
 
   // Face of a button in one of its states. `highlighted` wins over hover; `pressed` over both.
   struct FaceState {
