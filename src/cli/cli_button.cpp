@@ -72,20 +72,6 @@ struct Request {
   bool json = false;
 };
 
-// Removes "OPTION VALUE" from args into `value`; false with `problem` when the value is missing.
-bool TakeValue(std::vector<std::string>& args, const std::string& option, std::optional<std::string>& value,
-               std::string& problem) {
-  auto it = std::find(args.begin(), args.end(), option);
-  if (it == args.end()) return true;
-  if (it + 1 == args.end()) {
-    problem = "option " + option + " needs a value";
-    return false;
-  }
-  value = *(it + 1);
-  args.erase(it, it + 2);
-  return true;
-}
-
 std::string ParseModifiers(const std::string& text, int& modifiers) {
   size_t start = 0;
   for (;;) {
@@ -254,15 +240,10 @@ int RunButton(const Invocation& call) {
   return request.write ? WriteProfile(call, session) : kExitOk;
 }
 
-const bool registered = RegisterCommand(
-    {"button", "set|reset|show ...", "change, reset or show a profile's buttons (see button --help)",
-     [](const Invocation& call) {
-       if (!call.args.empty() && (call.args[0] == "--help" || call.args[0] == "help")) {
-         *call.out << kUsage << "\n";
-         return kExitOk;
-       }
-       return RunButton(call);
-     }});
+const bool registered = RegisterCommandWithHelp(
+    {"button", "set|reset|show ...",
+     "change, reset or show a profile's buttons (see button --help)", &RunButton},
+    kUsage);
 
 }  // namespace
 }  // namespace kz::cli

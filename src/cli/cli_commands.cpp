@@ -41,6 +41,31 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
   return true;
 }
 
+bool TakeValue(std::vector<std::string>& args, const std::string& option, std::optional<std::string>& value,
+               std::string& problem) {
+  auto it = std::find(args.begin(), args.end(), option);
+  if (it == args.end()) return true;
+  if (it + 1 == args.end()) {
+    problem = "option " + option + " needs a value";
+    return false;
+  }
+  value = *(it + 1);
+  args.erase(it, it + 2);
+  return true;
+}
+
+bool RegisterCommandWithHelp(Command command, std::string help) {
+  auto run = std::move(command.run);
+  command.run = [run = std::move(run), help = std::move(help)](const Invocation& call) {
+    if (!call.args.empty() && (call.args[0] == "--help" || call.args[0] == "help")) {
+      *call.out << help << "\n";
+      return kExitOk;
+    }
+    return run(call);
+  };
+  return RegisterCommand(std::move(command));
+}
+
 int Fail(const Invocation& call, int code, const std::string& text) {
   *call.err << "kzmousectl: " << text << "\n";
   return code;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct Command {
 
 // Adds a command; false when the name is taken (the first one stays).
 bool RegisterCommand(Command command);
+// The same for a command with a help text of its own: "NAME --help" and "NAME help" print it.
+bool RegisterCommandWithHelp(Command command, std::string help);
 // The registered commands in name order.
 std::vector<Command> Commands();
 const Command* FindCommand(const std::string& name);
@@ -51,6 +54,10 @@ const Command* FindCommand(const std::string& name);
 // Helpers for commands.
 // Removes `flag` from args; true when it was there.
 bool TakeFlag(std::vector<std::string>& args, const std::string& flag);
+// Removes "OPTION VALUE" from args into `value` (left alone when the option is absent); false with
+// `problem` when the value is missing.
+bool TakeValue(std::vector<std::string>& args, const std::string& option, std::optional<std::string>& value,
+               std::string& problem);
 // "kzmousectl: " + text on the error stream; returns `code`.
 int Fail(const Invocation& call, int code, const std::string& text);
 // The description of the calling thread's last HID failure.

@@ -324,20 +324,6 @@ std::vector<std::string> ButtonsUsing(Store& store, const std::string& guid) {
   return buttons;
 }
 
-// Removes "OPTION VALUE" from args into `value`; false with `problem` when the value is missing.
-bool TakeValue(std::vector<std::string>& args, const std::string& option, std::optional<std::string>& value,
-               std::string& problem) {
-  auto it = std::find(args.begin(), args.end(), option);
-  if (it == args.end()) return true;
-  if (it + 1 == args.end()) {
-    problem = "option " + option + " needs a value";
-    return false;
-  }
-  value = *(it + 1);
-  args.erase(it, it + 2);
-  return true;
-}
-
 // What is left after the options: exactly `count` plain arguments.
 std::string CheckPositional(const std::vector<std::string>& args, size_t count, const std::string& needs) {
   for (const std::string& arg : args)
@@ -643,15 +629,10 @@ int RunMacro(const Invocation& call) {
       [&](Store& store) { return Add(call, store, setName, name, events, repeat); });
 }
 
-const bool registered = RegisterCommand(
-    {"macro", "set|add|show|list|rm ...", "macro sets and macros of the current user (see macro --help)",
-     [](const Invocation& call) {
-       if (!call.args.empty() && (call.args[0] == "--help" || call.args[0] == "help")) {
-         *call.out << kUsage << "\n";
-         return kExitOk;
-       }
-       return RunMacro(call);
-     }});
+const bool registered = RegisterCommandWithHelp(
+    {"macro", "set|add|show|list|rm ...",
+     "macro sets and macros of the current user (see macro --help)", &RunMacro},
+    kUsage);
 
 }  // namespace
 

@@ -385,15 +385,10 @@ int RunProfile(const Invocation& call) {
   return write ? WriteProfile(call, session) : kExitOk;
 }
 
-const bool registered = RegisterCommand(
-    {"profile", "show|set|write|reset N ...", "show, change, write or reset a stored profile (see profile --help)",
-     [](const Invocation& call) {
-       if (!call.args.empty() && (call.args[0] == "--help" || call.args[0] == "help")) {
-         *call.out << kUsage << "\n";
-         return kExitOk;
-       }
-       return RunProfile(call);
-     }});
+const bool registered = RegisterCommandWithHelp(
+    {"profile", "show|set|write|reset N ...",
+     "show, change, write or reset a stored profile (see profile --help)", &RunProfile},
+    kUsage);
 
 }  // namespace
 }  // namespace kz::cli
