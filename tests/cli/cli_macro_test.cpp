@@ -17,12 +17,6 @@ struct Result {
   std::string err;
 };
 
-std::string Quoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 std::string Repeated(const std::string& text, int times) {
   std::string out;
   for (int i = 0; i < times; ++i) out += text;
@@ -38,18 +32,11 @@ class CliMacro : public ::testing::Test {
  protected:
   // Standard output through the pipe, standard error through a file of the test's own folder.
   Result Run(const std::vector<std::string>& args) {
-    std::string command = Quoted(kztest::BinaryDir() + "kzmousectl");
-    for (const std::string& arg : args) command += " " + Quoted(arg);
     const std::string errPath = xdg_.root() / "stderr.txt";
-    command += " 2>" + Quoted(errPath);
+    kztest::ToolRun run = kztest::RunTool("kzmousectl", args, errPath);
     Result result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    int status = ::pclose(pipe);
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.code = run.code;
+    result.out = run.output;
     result.err = kztest::ReadAll(errPath);
     return result;
   }

@@ -10,38 +10,9 @@
 
 namespace {
 
-struct Result {
-  int code = -1;
-  std::string output;  // standard output and error together
-};
+using Result = kztest::ToolRun;
 
-std::string Quoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// The tool is built next to the test programs; KZ_BINARY_DIR names that folder when CTest sets it.
-std::string ToolPath() {
-  std::string path = kztest::BinaryDir() + "kzmousectl";
-  if (kz::paths::FileExists(path)) return path;
-  return kz::paths::ProgramDir() + "kzmousectl";
-}
-
-Result RunCtl(const std::vector<std::string>& args) {
-  std::string command = Quoted(ToolPath());
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  command += " 2>&1";
-  Result result;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = ::pclose(pipe);
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+Result RunCtl(const std::vector<std::string>& args) { return kztest::RunTool("kzmousectl", args); }
 
 class CliProfile : public ::testing::Test {
  protected:

@@ -12,31 +12,9 @@
 
 namespace {
 
-struct Result {
-  int code = -1;
-  std::string output;  // standard output and error together
-};
+using Result = kztest::ToolRun;
 
-std::string Quoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-Result RunCtl(const std::vector<std::string>& args) {
-  std::string command = Quoted(kztest::BinaryDir() + "kzmousectl");
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  command += " 2>&1";
-  Result result;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = ::pclose(pipe);
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+Result RunCtl(const std::vector<std::string>& args) { return kztest::RunTool("kzmousectl", args); }
 
 // Checked by the C library's converter, not by the code under test.
 bool IsUtf8(const std::string& text) {

@@ -25,27 +25,6 @@ namespace {
 using kzgui::CDlgMain;
 using kzgui::kit::CDlgTIp;
 
-std::string Quoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string RunTool(const std::vector<std::string>& args, int& code) {
-  std::string command = Quoted(kztest::BinaryDir() + "kzmousectl");
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  command += " 2>&1";
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return output;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  int status = ::pclose(pipe);
-  code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return output;
-}
-
 // Every row of every table, in a fixed order, as "table: column=value|..." lines.
 std::string DumpTables(const std::string& databasePath) {
   kz::store::Database db;
@@ -149,12 +128,10 @@ TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
 
   kztest::ScopedEnv simState("KZMOUSE_SIM_STATE", (xdg.root() / "sim.state").c_str());
   kztest::ScopedEnv simTrace("KZMOUSE_SIM_TRACE", (xdg.root() / "sim.trace").c_str());
-  int code = -1;
-  std::string output =
-      RunTool({"--simulate", "profile", "set", "2", "--dpi", "400,off,1650,off", "--active", "3", "--light1",
-               "rgb=102030", "--write"},
-              code);
-  transcript_ << "kzmousectl exit " << code << "\n" << output;
+  kztest::ToolRun run =
+      kztest::RunTool("kzmousectl", {"--simulate", "profile", "set", "2", "--dpi", "400,off,1650,off", "--active", "3",
+                                     "--light1", "rgb=102030", "--write"});
+  transcript_ << "kzmousectl exit " << run.code << "\n" << run.output;
   for (const std::string& line : kztest::ReadLines(xdg.root() / "sim.trace")) transcript_ << "sim: " << line << "\n";
   for (const std::string& message : kztest::LogMessages(xdg.root() / "state/kzMouse/kz_log.txt"))
     transcript_ << "kzmousectl log: " << message << "\n";

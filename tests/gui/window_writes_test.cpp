@@ -162,7 +162,7 @@ TEST_F(WindowWrites, RecordingWhileReportsComeAndAnApplyIsSentKeepsEachThreadToI
   QTimer answer;
   answer.setInterval(5);
   QObject::connect(&answer, &QTimer::timeout, [] {
-    if (CDlgTIp* tip = CDlgTIp::Current()) CDlgTIp::CloseOpen();
+    if (CDlgTIp::Current()) CDlgTIp::CloseOpen();
   });
   answer.start();
   window->RunCommand(2003);

@@ -162,3 +162,33 @@ void ChildProcess::Signal(int signal) {
 }
 
 }  // namespace kztest
+
+#include <sys/wait.h>
+
+namespace kztest {
+namespace {
+
+std::string ShellQuoted(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& errPath) {
+  std::string command = ShellQuoted(BinaryDir() + program);
+  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+  command += errPath.empty() ? std::string(" 2>&1") : " 2>" + ShellQuoted(errPath);
+  ToolRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  int status = ::pclose(pipe);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+}  // namespace kztest

@@ -83,6 +83,14 @@ class ChildProcess {
   int status_ = -1;
 };
 
+// One run of a program of the build (e.g. "kzmousectl") with these arguments, to its end.
+struct ToolRun {
+  int code = -1;       // exit code; -1 when it did not exit normally
+  std::string output;  // standard output, and standard error too unless `errPath` was given
+};
+// Standard error goes to `errPath` when given, else it joins the output.
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& errPath = "");
+
 // Polls `condition` every 20 ms for up to `seconds`; true as soon as it holds.
 template <typename F>
 bool WaitFor(F condition, double seconds);
