@@ -77,13 +77,7 @@ void ButtonMouseView::setMarked(int number) {
 
 QRectF ButtonMouseView::bodyRect() const {
   const QRectF room = QRectF(rect()).adjusted(16, 16, -16, -16);
-  qreal h = room.height();
-  qreal w = h * kBodyAspect;
-  if (w > room.width()) {
-    w = room.width();
-    h = w / kBodyAspect;
-  }
-  return {room.center().x() - w / 2, room.center().y() - h / 2, w, h};
+  return Theme::MouseBodyIn(room, kBodyAspect);
 }
 
 QRectF ButtonMouseView::spotRect(int number) const {

@@ -105,6 +105,16 @@ QString Theme::EditStyleSheet() {
            TextDisabled().name());
 }
 
+QRectF Theme::MouseBodyIn(const QRectF& room, qreal aspect) {
+  qreal h = room.height();
+  qreal w = h * aspect;
+  if (w > room.width()) {
+    w = room.width();
+    h = w / aspect;
+  }
+  return {room.center().x() - w / 2, room.center().y() - h / 2, w, h};
+}
+
 void Theme::PaintMouseBody(QPainter& painter, const QRectF& b) {
   const qreal l = b.left(), r = b.right(), t = b.top(), bt = b.bottom(), cx = b.center().x();
   const qreal w = b.width(), h = b.height();

@@ -35,6 +35,8 @@ class Theme {
   // The mouse seen from above, filling `body`: its shell and the split of the two main buttons.
   // The pages that show the mouse draw their marks over it.
   static void PaintMouseBody(QPainter& painter, const QRectF& body);
+  // The largest body of width / height `aspect` centred in `room`.
+  static QRectF MouseBodyIn(const QRectF& room, qreal aspect);
 
   // Face of a button in one of its states. `highlighted` wins over hover; `pressed` over both.
   struct FaceState {

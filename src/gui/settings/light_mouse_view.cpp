@@ -37,13 +37,7 @@ void LightMouseView::setEdited(int index) {
 
 QRectF LightMouseView::bodyRect() const {
   const QRectF room = QRectF(rect()).adjusted(24, 16, -24, -16);
-  qreal h = room.height();
-  qreal w = h * kBodyAspect;
-  if (w > room.width()) {
-    w = room.width();
-    h = w / kBodyAspect;
-  }
-  return {room.center().x() - w / 2, room.center().y() - h / 2, w, h};
+  return Theme::MouseBodyIn(room, kBodyAspect);
 }
 
 QRectF LightMouseView::lightRect(int index) const {
@@ -60,10 +54,7 @@ QRectF LightMouseView::lightRect(int index) const {
 void LightMouseView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing, true);
-  const QRectF b = bodyRect();
-  Theme::PaintMouseBody(painter, b);
-  const qreal l = b.left(), t = b.top(), cx = b.center().x();
-  const qreal w = b.width(), h = b.height();
+  Theme::PaintMouseBody(painter, bodyRect());
 
   for (int i = 0; i < kLights; ++i) {
     const Light& light = lights_[static_cast<size_t>(i)];
