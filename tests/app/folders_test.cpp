@@ -22,24 +22,13 @@
 
 namespace {
 
-unsigned ModeOf(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
+using kztest::ModeOf;
+using kztest::ScopedUmask;
 
 bool Exists(const std::string& path) {
   struct stat st{};
   return ::lstat(path.c_str(), &st) == 0;
 }
-
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 std::string PasswordHome() {
   passwd* entry = ::getpwuid(::geteuid());

@@ -20,27 +20,16 @@
 
 namespace {
 
-using kz::device::SimulatedMouse;
+using kztest::ModeOf;
+using kztest::ScopedUmask;
 
-unsigned ModeOf(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
+using kz::device::SimulatedMouse;
 
 std::string LinkTarget(const std::string& path) {
   char target[4096];
   ssize_t n = ::readlink(path.c_str(), target, sizeof target);
   return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
 }
-
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 // One file of the program, by the code that makes it: `use` makes or uses `fileName` in `dir` and
 // returns what its owner reported ("" when it has nothing to say, as the log never does).

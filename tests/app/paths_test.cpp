@@ -17,26 +17,15 @@
 
 namespace {
 
+using kztest::ModeOf;
+using kztest::ScopedUmask;
+
 // The names in a folder, to show that a call left nothing of its own there.
 std::set<std::string> Names(const std::string& dir) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
   return names;
 }
-
-unsigned ModeOf(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-  ~ScopedUmask() { ::umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 // Both ways of replacing a file, each given the content and mode the result must have. The copy
 // reads from a folder of its own so that the target's folder holds only what the call made.

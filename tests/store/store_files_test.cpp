@@ -22,6 +22,9 @@
 
 namespace {
 
+using kztest::ModeOf;
+using kztest::ScopedUmask;
+
 using kz::store::Database;
 using kz::store::Recordset;
 
@@ -29,11 +32,6 @@ std::set<std::string> Names(const std::string& dir) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
   return names;
-}
-
-unsigned ModeOf(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 long long Number(Database& db, const std::string& sql) {

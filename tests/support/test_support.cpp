@@ -192,3 +192,17 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
 }
 
 }  // namespace kztest
+
+#include <sys/stat.h>
+
+namespace kztest {
+
+unsigned ModeOf(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+ScopedUmask::ScopedUmask(unsigned mask) : old_(::umask(static_cast<mode_t>(mask))) {}
+ScopedUmask::~ScopedUmask() { ::umask(static_cast<mode_t>(old_)); }
+
+}  // namespace kztest

@@ -47,6 +47,21 @@ class ScopedXdg {
   ScopedEnv data_, state_, config_, runtime_;
 };
 
+// Permission bits of a path (of a link itself, not its target); 0 when it does not exist.
+unsigned ModeOf(const std::string& path);
+
+// Sets the process's umask for the scope.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(unsigned mask);
+  ~ScopedUmask();
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  unsigned old_;
+};
+
 std::string ReadAll(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);
 void WriteAll(const std::string& path, const std::string& content);
