@@ -8,29 +8,22 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
-std::vector<MacroRow> ReadMacros(store::Recordset& rs) {
-  std::vector<MacroRow> rows;
+// Sets and macros are read alike: ID, name and GUID, only at other column positions.
+template <typename Row>
+std::vector<Row> ReadRows(store::Recordset& rs, int nameColumn, int guidColumn) {
+  std::vector<Row> rows;
   for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-    MacroRow row;
+    Row row;
     rs.GetFieldValue(0, row.id);
-    rs.GetFieldValue(kColMacroName, row.name);
-    rs.GetFieldValue(kColMacroGuid, row.guid);
+    rs.GetFieldValue(nameColumn, row.name);
+    rs.GetFieldValue(guidColumn, row.guid);
     rows.push_back(std::move(row));
   }
   return rows;
 }
 
-std::vector<MacroSetRow> ReadSets(store::Recordset& rs) {
-  std::vector<MacroSetRow> rows;
-  for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-    MacroSetRow row;
-    rs.GetFieldValue(0, row.id);
-    rs.GetFieldValue(kColSetName, row.name);
-    rs.GetFieldValue(kColSetGuid, row.guid);
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
+std::vector<MacroRow> ReadMacros(store::Recordset& rs) { return ReadRows<MacroRow>(rs, kColMacroName, kColMacroGuid); }
+std::vector<MacroSetRow> ReadSets(store::Recordset& rs) { return ReadRows<MacroSetRow>(rs, kColSetName, kColSetGuid); }
 
 }  // namespace
 
