@@ -98,37 +98,36 @@ device::WriteSequence ProfileSession::SlotWrite(int slot) const {
 
 void ProfileSession::Write(const std::vector<int>& slots, Done done) {
   device::WriteSequence write;
-  bool includesButtons = false;
-  for (int slot : slots) {
-    if (!HasPage(slot)) continue;
-    write.Append(SlotWrite(slot));
-    includesButtons = includesButtons || (slot == kButtonSlot && options_.buttonPage);
-  }
-  Submit(std::move(write), includesButtons, std::move(done));
+  ButtonCommands buttons;
+  for (int slot : slots)
+    if (HasPage(slot)) write.Append(PageWrite(slot, buttons));
+  Submit(std::move(write), buttons, std::move(done));
 }
 
 void ProfileSession::WriteProfile(Done done) {
   device::WriteSequence write;
+  ButtonCommands buttons;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (!HasPage(slot)) continue;
-    device::WriteSequence page = SlotWrite(slot);
+    device::WriteSequence page = PageWrite(slot, buttons);
     if (!page.HasCommands()) continue;
     if (write.HasCommands()) write.Pause(settings::kCommandPauseMs);
     write.Append(page);
   }
-  Submit(std::move(write), options_.buttonPage, std::move(done));
+  Submit(std::move(write), buttons, std::move(done));
 }
 
 void ProfileSession::WriteAll(Done done) {
   device::WriteSequence write;
+  ButtonCommands buttons;
   write.Log("Start Write Data ");
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (!HasPage(slot)) continue;
-    write.Append(SlotWrite(slot));
+    write.Append(PageWrite(slot, buttons));
     write.Pause(settings::kCommandPauseMs);
   }
   write.Log("Write Data Complete");
-  Submit(std::move(write), options_.buttonPage, std::move(done));
+  Submit(std::move(write), buttons, std::move(done));
 }
 
 bool ProfileSession::FactoryReset(Done done) {
@@ -145,25 +144,32 @@ bool ProfileSession::ApplyStatusReport(const device::StatusReport& report) {
   lights_.ApplyDeviceStatus(report);
   bool saved = SaveAll();
   if (options_.buttonPage) {
-    device::WriteSequence write = buttons_.BuildWrite();
+    ButtonCommands buttons;
+    device::WriteSequence write = PageWrite(kButtonSlot, buttons);
     // Every report would otherwise send the whole map and every macro again, seconds of traffic
     // for nothing; the mouse keeps what it was sent.
-    if (!(sentButtons_->valid && sentButtons_->commands == write.Commands())) Submit(std::move(write), true, {});
+    if (!(sentButtons_->valid && sentButtons_->commands == *buttons)) Submit(std::move(write), buttons, {});
   }
   return saved;
 }
 
 void ProfileSession::ForgetSentButtons() { sentButtons_->valid = false; }
 
-void ProfileSession::Submit(device::WriteSequence sequence, bool includesButtons, Done done) {
-  if (!includesButtons) {
+device::WriteSequence ProfileSession::PageWrite(int slot, ButtonCommands& buttons) const {
+  device::WriteSequence page = SlotWrite(slot);
+  if (slot == kButtonSlot && options_.buttonPage) buttons = page.Commands();
+  return page;
+}
+
+void ProfileSession::Submit(device::WriteSequence sequence, const ButtonCommands& buttons, Done done) {
+  if (!buttons) {
     writer_.Submit(std::move(sequence), std::move(done));
     return;
   }
   // Taken as sent at once, so that reports arriving while the write is under way do not queue
   // copies of it; a refusal makes the next report send it again.
   sentButtons_->valid = true;
-  sentButtons_->commands = buttons_.BuildWrite().Commands();
+  sentButtons_->commands = *buttons;
   std::weak_ptr<SentButtons> sent = sentButtons_;
   writer_.Submit(std::move(sequence), [sent, done = std::move(done)](bool ok) {
     if (auto buttons = sent.lock(); buttons && !ok) buttons->valid = false;

@@ -7,6 +7,7 @@
 // thread, or a direct writer where waiting is fine; results come back on the owning thread.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,11 @@ class ProfileSession {
     bool valid = false;
     std::vector<std::string> commands;
   };
-  void Submit(device::WriteSequence sequence, bool includesButtons, Done done);
+  // The button page's commands when a sequence carries them, so the write-back can tell what the
+  // mouse was sent without building the page's write (and reading its macros) a second time.
+  using ButtonCommands = std::optional<std::vector<std::string>>;
+  device::WriteSequence PageWrite(int slot, ButtonCommands& buttons) const;
+  void Submit(device::WriteSequence sequence, const ButtonCommands& buttons, Done done);
 
   store::Database& db_;
   Session& session_;
