@@ -95,6 +95,38 @@ TEST_F(SingleKeyDialogTest, ThePlainKeyToggleAndTheModifiersExcludeEachOther) {
   EXPECT_EQ(dialog_.Modifiers(), ks::kModShift | ks::kModControl | ks::kModAlt);
 }
 
+TEST_F(SingleKeyDialogTest, ModifiersHeldWithAKeyTurnTheirTogglesOn) {
+  const auto state = [this] {
+    std::string s;
+    for (int id = 10000; id <= 10004; ++id) s += Control(id)->isChecked() ? '1' : '0';
+    return s;
+  };
+  struct Step {
+    const char* what;
+    int qtKey;
+    Qt::KeyboardModifiers held;
+    const char* after;  // checked state of 10000, Shift, Control, WIN, ALT
+  } steps[] = {
+      {"Shift alone is the key, not a modifier", Qt::Key_Shift, Qt::ShiftModifier, "10000"},
+      {"A with Shift held", Qt::Key_A, Qt::ShiftModifier, "01000"},
+      {"a key without modifiers keeps the toggles", Qt::Key_B, Qt::NoModifier, "01000"},
+      {"more modifiers add to them", Qt::Key_C, Qt::ControlModifier | Qt::AltModifier, "01101"},
+      {"WIN is the Meta modifier", Qt::Key_D, Qt::MetaModifier, "01111"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    QKeyEvent event(QEvent::KeyPress, step.qtKey, step.held);
+    Deliver(event);
+    EXPECT_EQ(state(), step.after);
+  }
+  Click(Control(10000));
+  QKeyEvent shiftA(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier);
+  Deliver(shiftA);
+  Click(Control(CDlgSingleKeySet::kOk));
+  EXPECT_EQ(dialog_.Key(), 0x41);
+  EXPECT_EQ(dialog_.Modifiers(), ks::kModShift);
+}
+
 TEST_F(SingleKeyDialogTest, EveryKeyPressIsCapturedAndNoneClosesTheDialog) {
   struct Step {
     const char* what;

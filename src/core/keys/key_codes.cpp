@@ -205,6 +205,15 @@ int DeviceKeyCodeOf(int virtualKey) {
   return position < 0 ? 0 : DeviceKeyCodeOfPosition(position);
 }
 
+bool IsModifierKey(int virtualKey) {
+  switch (virtualKey) {
+    case 0x10: case 0x11: case 0x12:  // Shift, Control, Menu (ALT)
+    case 0xA0: case 0xA1: case 0xA2: case 0xA3: case 0xA4: case 0xA5:  // their left and right keys
+    case 0x5B: case 0x5C: return true;  // left and right WIN
+    default: return false;
+  }
+}
+
 const char* ModifierName(int bit) {
   switch (bit) {
     case kModShift: return "Shift";

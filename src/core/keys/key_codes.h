@@ -33,6 +33,9 @@ enum ModifierFlag : int { kModShift = 1, kModControl = 2, kModWin = 4, kModAlt =
 inline constexpr int kModifierMask = 15;
 inline constexpr int kModifierBits[4] = {kModShift, kModControl, kModWin, kModAlt};
 
+// Whether `virtualKey` is a Shift, Control, WIN or ALT key (either side, or the generic code).
+bool IsModifierKey(int virtualKey);
+
 // "Shift", "Control", "WIN", "ALT" for one bit; "" for anything else.
 const char* ModifierName(int bit);
 // The modifier's device code as written in combination commands: "e1", "e0", "e3", "e2" (lower

@@ -113,7 +113,19 @@ void CDlgSingleKeySet::keyPressEvent(QKeyEvent* event) {
   // Also a key the program does not know replaces the previous one: the field going empty tells
   // the user that this key cannot be given, where keeping the old name would look as if it were.
   // A held key repeats its press, which takes the same key again.
-  TakeKey(VirtualKeyOf(*event));
+  const int virtualKey = VirtualKeyOf(*event);
+  TakeKey(virtualKey);
+  // Shift held with A means Shift with A to whoever presses it: the modifiers held with an
+  // ordinary key turn their toggles on. Toggles already on stay on, so picking a modifier first
+  // and then pressing the key gives the same; a modifier pressed alone is the key itself.
+  if (!ks::IsModifierKey(virtualKey)) {
+    const Qt::KeyboardModifier held[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::MetaModifier, Qt::AltModifier};
+    for (size_t i = 0; i < modifierToggles_.size(); ++i) {
+      if (!event->modifiers().testFlag(held[i])) continue;
+      modifierToggles_[i]->setChecked(true);
+      noModifier_->setChecked(false);
+    }
+  }
   event->accept();
 }
 
