@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-noto-cjk xvfb xauth x11-utils
+  desktop-file-utils appstream file
 )
 
 missing=()

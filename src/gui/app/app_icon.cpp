@@ -7,7 +7,10 @@
 
 namespace kzgui {
 
-QIcon AppIcon() {
+namespace {
+
+// The drawn stand-in for a run from the build folder, where no icon theme holds the program's.
+QIcon DrawnIcon() {
   QIcon icon;
   for (int size : {16, 32, 64}) {
     QPixmap pixmap(size, size);
@@ -24,5 +27,9 @@ QIcon AppIcon() {
   }
   return icon;
 }
+
+}  // namespace
+
+QIcon AppIcon() { return QIcon::fromTheme(QStringLiteral("kzmouse"), DrawnIcon()); }
 
 }  // namespace kzgui
