@@ -20,6 +20,7 @@
 #include "device/presence.h"
 #include "device/status_report.h"
 #include "gui/app/app_icon.h"
+#include "gui/app/tray_menu.h"
 #include "gui/buttons/cdlg_button.h"
 #include "gui/kit/skin_button.h"
 #include "gui/macro/cdlg_marco_manager.h"
@@ -149,7 +150,7 @@ CDlgMain::CDlgMain(Options options, QWidget* parent)
   });
   firstPageTimer_->start(500);
 
-  if (options.useTray) CreateTray();
+  CreateTray(options.useTray);
 }
 
 CDlgMain::~CDlgMain() { Shutdown(); }
@@ -188,13 +189,16 @@ void CDlgMain::CreatePanels() {
   }
 }
 
-void CDlgMain::CreateTray() {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;  // hide then minimises instead
+void CDlgMain::CreateTray(bool showIcon) {
+  trayMenu_ = new TrayMenu([this] { return session_.ActiveProfile(); }, this);
+  connect(trayMenu_, &TrayMenu::openChosen, this, [this] { RunCommand(kTrayOpen); });
+  connect(trayMenu_, &TrayMenu::exitChosen, this, [this] { RunCommand(kTrayExit); });
+  connect(trayMenu_, &TrayMenu::profileChosen, this, &CDlgMain::SwitchProfile);
+  // Qt shows the icon through the desktop's StatusNotifier host where one runs, else in an X11
+  // tray; with neither, hiding minimises instead.
+  if (!showIcon || !QSystemTrayIcon::isSystemTrayAvailable()) return;
   tray_ = new QSystemTrayIcon(AppIcon(), this);
   tray_->setToolTip("KZ Mouse");
-  trayMenu_ = new QMenu(this);
-  connect(trayMenu_->addAction("打开"), &QAction::triggered, this, [this] { RunCommand(kTrayOpen); });
-  connect(trayMenu_->addAction("退出"), &QAction::triggered, this, [this] { RunCommand(kTrayExit); });
   tray_->setContextMenu(trayMenu_);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restore();
@@ -202,14 +206,35 @@ void CDlgMain::CreateTray() {
   tray_->show();
 }
 
+void CDlgMain::SwitchProfile(int profile) {
+  if (profile < 1 || profile > kz::store::kProfileCount) return;
+  RunCommand(kFirstProfile - 1 + profile);
+  std::weak_ptr<bool> alive = alive_;
+  session_.WriteAll([this, alive](bool ok) {
+    if (!alive.expired() && !ok) Notify(QStringLiteral("失败，设备可能未接入电脑!"));
+  });
+}
+
+void CDlgMain::Notify(const QString& text) {
+  lastNotification_ = text;
+  if (tray_ && tray_->isVisible() && QSystemTrayIcon::supportsMessages())
+    tray_->showMessage(QStringLiteral("KZ Mouse"), text, AppIcon(), 3000);
+}
+
 void CDlgMain::StartDevice() {
   // The reader's thread only hands reports over; this object takes them on its own thread.
   std::weak_ptr<bool> alive = alive_;
-  reader_ = std::make_unique<kz::device::DeviceReader>([this, alive](const kz::device::StatusReport& report) {
-    services_.dispatcher.Post([this, alive, report] {
-      if (!alive.expired()) HandleStatusReport(report);
-    });
-  });
+  reader_ = std::make_unique<kz::device::DeviceReader>(
+      [this, alive](const kz::device::StatusReport& report) {
+        services_.dispatcher.Post([this, alive, report] {
+          if (!alive.expired()) HandleStatusReport(report);
+        });
+      },
+      [this, alive] {
+        services_.dispatcher.Post([this, alive] {
+          if (!alive.expired()) MouseLeft();
+        });
+      });
   arrivals_ = std::make_unique<kz::device::ArrivalMonitor>([this](const std::string&) { MouseArrived(); });
   if (arrivals_->Start() && arrivals_->Fd() >= 0) {
     arrivalNotifier_ = new QSocketNotifier(arrivals_->Fd(), QSocketNotifier::Read, this);
@@ -365,6 +390,11 @@ void CDlgMain::DeviceTimerTick() {
 void CDlgMain::MouseArrived() {
   session_.ForgetSentButtons();
   deviceTimer_->start(kDeviceTimerMs);
+  Notify(QStringLiteral("鼠标已连接"));
+}
+
+void CDlgMain::MouseLeft() {
+  if (!shutDown_) Notify(QStringLiteral("鼠标已断开"));
 }
 
 bool CDlgMain::ReaderRunning() const { return reader_ && reader_->IsRunning(); }

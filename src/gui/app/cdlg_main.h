@@ -17,7 +17,6 @@
 #include "base/event.h"
 #include "gui/kit/cdlg_base.h"
 
-class QMenu;
 class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
@@ -39,6 +38,7 @@ namespace kzgui {
 namespace kit {
 class SkinButton;
 }
+class TrayMenu;
 
 class CDlgMain : public kit::CDlgBase {
   Q_OBJECT
@@ -89,12 +89,21 @@ class CDlgMain : public kit::CDlgBase {
   QWidget* LoginPanel() const { return loginPanel_; }
   QWidget* LoggedInPanel() const { return loggedInPanel_; }
   QSystemTrayIcon* TrayIcon() const { return tray_; }
+  // The tray's menu; it exists also where the desktop shows no tray.
+  TrayMenu* Tray() const { return trayMenu_; }
+  // A profile chosen in the tray: selected as the profile buttons select it, then every page of it
+  // written to the mouse, so that the mouse follows at once.
+  void SwitchProfile(int profile);
+  // The last short notification of the tray (the mouse arrived or left, a switch failed).
+  QString LastNotification() const { return lastNotification_; }
 
   // Device side. A tick of the device timer starts the reader when the mouse is present, or asks a
   // running reader's mouse for its state.
   void DeviceTimerTick();
   // The mouse was plugged in: the device timer starts over.
   void MouseArrived();
+  // The reader ended by itself: the mouse was unplugged or stopped answering.
+  void MouseLeft();
   // Takes one status report on this thread: pages, firmware version, save, button write-back,
   // upload request.
   void HandleStatusReport(const kz::device::StatusReport& report);
@@ -123,7 +132,7 @@ class CDlgMain : public kit::CDlgBase {
   void CreateButtons();
   void CreatePages(const Options& options);
   void CreatePanels();
-  void CreateTray();
+  void CreateTray(bool showIcon);
   void StartDevice();
   void SelectTab(int slot);
   void ShowPanel();
@@ -134,6 +143,7 @@ class CDlgMain : public kit::CDlgBase {
   // The macro manager on this set (0: none), modal; the pages show the macros' names afterwards.
   void OpenMacroManager(long long setId);
   void TellSaveFailed();
+  void Notify(const QString& text);
 
   kz::app::Services& services_;
   kz::profile::ProfileSession& session_;
@@ -155,7 +165,8 @@ class CDlgMain : public kit::CDlgBase {
   QSocketNotifier* arrivalNotifier_ = nullptr;
 
   QSystemTrayIcon* tray_ = nullptr;
-  QMenu* trayMenu_ = nullptr;
+  TrayMenu* trayMenu_ = nullptr;
+  QString lastNotification_;
 
   kz::Event uploadQuit_{kz::Event::Reset::Manual};
   kz::Event uploadRequest_{kz::Event::Reset::Manual};
