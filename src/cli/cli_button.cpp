@@ -147,7 +147,8 @@ std::string KindText(const settings::ButtonSlot& slot) {
 // What the button does, as the page shows it.
 std::string ButtonText(const settings::ButtonModel& buttons, int number) {
   const settings::ButtonSlot& slot = buttons.Slot(number);
-  std::string caption = buttons.Caption(number);
+  // A factory function's caption is the program's own text, in the user's language.
+  std::string caption = slot.HasMacro() || slot.key != 0 ? buttons.Caption(number) : Say(buttons.Caption(number));
   if (slot.HasMacro() && caption.empty()) caption = "(deleted macro)";
   return ShowableText(caption) + " [" + settings::FunctionCode(slot, number) + ", " + KindText(slot) + "]";
 }

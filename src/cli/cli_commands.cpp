@@ -67,7 +67,7 @@ bool RegisterCommandWithHelp(Command command, std::string help) {
 }
 
 int Fail(const Invocation& call, int code, const std::string& text) {
-  *call.err << "kzmousectl: " << text << "\n";
+  *call.err << "kzmousectl: " << Say(text) << "\n";
   return code;
 }
 

@@ -60,6 +60,9 @@ bool TakeValue(std::vector<std::string>& args, const std::string& option, std::o
                std::string& problem);
 // "kzmousectl: " + text on the error stream; returns `code`.
 int Fail(const Invocation& call, int code, const std::string& text);
+// A text the tool shares with the window, in the user's language (KZMOUSE_LANG=en or the
+// window's remembered choice gives English); Fail shows its text through it.
+std::string Say(const std::string& text);
 // The description of the calling thread's last HID failure.
 std::string LastHidErrorText();
 

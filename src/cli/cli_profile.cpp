@@ -100,7 +100,8 @@ std::string ButtonText(const settings::ButtonModel& buttons, int number) {
   const settings::ButtonSlot& slot = buttons.Slot(number);
   std::string kind = slot.HasMacro() ? "macro " + slot.macro : slot.HasKeyCombination() ? "key combination"
                                                             : slot.HasKey() ? "key" : "default";
-  return buttons.Caption(number) + " [" + settings::FunctionCode(slot, number) + ", " + kind + "]";
+  const std::string caption = slot.HasMacro() || slot.key != 0 ? buttons.Caption(number) : Say(buttons.Caption(number));
+  return caption + " [" + settings::FunctionCode(slot, number) + ", " + kind + "]";
 }
 
 void PrintProfile(std::ostream& out, const Profile& p) {

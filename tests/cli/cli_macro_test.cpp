@@ -92,6 +92,17 @@ TEST_F(CliMacro, SetsAreListedWithTheirMacrosAndRemovingOneKeepsThem) {
   EXPECT_EQ(taken.code, 2);
   EXPECT_EQ(taken.out, "");
   EXPECT_EQ(taken.err, "kzmousectl: 存在同名宏定义集名称！\n");
+  {
+    // In English, as asked for in the environment or remembered from the window's choice; the
+    // exit code and the stored rows are the same.
+    kztest::ScopedEnv english("KZMOUSE_LANG", "en");
+    Result inEnglish = Run({"macro", "set", "add", "Games"});
+    EXPECT_EQ(inEnglish.code, 2);
+    EXPECT_EQ(inEnglish.err, "kzmousectl: A macro set of that name exists!\n");
+  }
+  kztest::WriteAll(xdg_.dataDir() + "language", "en\n");
+  EXPECT_EQ(Run({"macro", "set", "add", "Games"}).err, "kzmousectl: A macro set of that name exists!\n");
+  std::remove((xdg_.dataDir() + "language").c_str());
 
   Ok({"macro", "add", "Games", "copy", "--events", "ctrl+c"});
   Ok({"macro", "add", "Games", "paste", "--events", "ctrl+v"});

@@ -6,6 +6,7 @@
 // KZ_WRITE_GOLDEN=1 rewrites the expected file instead of comparing (after a deliberate change).
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "gui/app/cdlg_main.h"
+#include "gui/app/language.h"
 #include "gui/kit/cdlg_tip.h"
 #include "gui/settings/cdlg_light.h"
 #include "gui/settings/cdlg_msetting.h"
@@ -88,10 +90,13 @@ class ScriptedSession : public kztest::WindowFixture {
     mouse->ClearTrace();
   }
 
+  std::string RunScript();
+
   std::ostringstream transcript_;
 };
 
-TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
+// The whole script; the transcript with the temporary folder's name taken out.
+std::string ScriptedSession::RunScript() {
   Open();
   // Only the script talks to the mouse: the device timer would start the reader at its own time.
   StopDeviceTimer();
@@ -120,7 +125,8 @@ TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
   mouse->SetState(state);
   std::vector<unsigned char> bytes = mouse->StatusReport();
   auto report = kz::device::StatusReport::Decode(bytes.data(), static_cast<int>(bytes.size()));
-  ASSERT_TRUE(report);
+  EXPECT_TRUE(report);
+  if (!report) return {};
   transcript_ << "status report\n";
   window->HandleStatusReport(*report);
   Settle();
@@ -143,13 +149,45 @@ TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
   std::string text = transcript_.str();
   const std::string root = xdg.root().path();
   for (size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) text.replace(at, root.size(), "<tmp>/");
+  return text;
+}
 
-  const std::string expectedPath = kztest::SourceDir() + "tests/data/session/scripted_session.txt";
+const std::string& ExpectedPath() {
+  static const std::string path = kztest::SourceDir() + "tests/data/session/scripted_session.txt";
+  return path;
+}
+
+TEST_F(ScriptedSession, CommandsLogAndRowsStayAsTheyWere) {
+  const std::string text = RunScript();
+  const std::string expectedPath = ExpectedPath();
   if (const char* write = std::getenv("KZ_WRITE_GOLDEN"); write && std::string(write) == "1") {
     kztest::WriteAll(expectedPath, text);
     GTEST_SKIP() << "wrote " << expectedPath;
   }
   EXPECT_EQ(text, kztest::ReadAll(expectedPath));
+}
+
+// The same clicks with the window in English: the mouse, the log, the tool's output and every
+// stored row are the same; only the tips read in English.
+TEST_F(ScriptedSession, TheEnglishWindowSendsLogsAndStoresTheSame) {
+  ASSERT_TRUE(kzgui::InstallLanguage(kzgui::Language::kEnglish));
+  const std::string text = RunScript();
+
+  std::istringstream golden(kztest::ReadAll(ExpectedPath()));
+  std::ostringstream expected;
+  int tips = 0;
+  for (std::string line; std::getline(golden, line);) {
+    if (line.rfind("tip: ", 0) == 0) {
+      const QString english = QCoreApplication::translate("kz", line.substr(5).c_str());
+      EXPECT_NE(english.toStdString(), line.substr(5)) << "no English for " << line;
+      line = "tip: " + english.toStdString();
+      ++tips;
+    }
+    expected << line << "\n";
+  }
+  kzgui::InstallLanguage(kzgui::Language::kChinese);
+  EXPECT_GT(tips, 0);
+  EXPECT_EQ(text, expected.str());
 }
 
 }  // namespace

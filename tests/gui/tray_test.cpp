@@ -24,7 +24,7 @@ TEST_F(TrayTest, MenuListsOpenTheFiveProfilesAndExitWithTheActiveOneChecked) {
   std::vector<QString> texts;
   for (QAction* action : menu->actions())
     if (!action->isSeparator()) texts.push_back(action->text());
-  EXPECT_EQ(texts, (std::vector<QString>{"打开", "配置 1", "配置 2", "配置 3", "配置 4", "配置 5", "退出"}));
+  EXPECT_EQ(texts, (std::vector<QString>{"打开", "配置 1", "配置 2", "配置 3", "配置 4", "配置 5", "语言 / Language", "退出"}));
   for (int profile = 1; profile <= 5; ++profile)
     EXPECT_EQ(menu->ProfileAction(profile)->isChecked(), profile == 1) << profile;
   EXPECT_EQ(menu->ProfileAction(0), nullptr);

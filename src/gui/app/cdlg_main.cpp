@@ -1,4 +1,5 @@
 #include "gui/app/cdlg_main.h"
+#include "gui/kit/tr.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,7 +89,7 @@ class PanelPlace : public kit::CDlgBase {
 
 kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
   auto* panel = new PanelPlace(parent);
-  auto* label = new QLabel(caption, panel);
+  auto* label = new QLabel(Tr(caption), panel);
   label->setFont(kit::Theme::Font(14));
   label->setStyleSheet(QString("color: %1;").arg(kit::Theme::TextDim().name()));
   label->setGeometry(16, 0, kPanelArea.width() - 32, kPanelVisibleHeight);
@@ -157,7 +158,7 @@ CDlgMain::~CDlgMain() { Shutdown(); }
 
 void CDlgMain::CreateButtons() {
   for (int i = 0; i < kButtonCount; ++i) {
-    auto* button = new SkinButton(QString::fromUtf8(kButtons[i].caption), kButtons[i].look, this);
+    auto* button = new SkinButton(Tr(kButtons[i].caption), kButtons[i].look, this);
     button->setObjectName(QString("button%1").arg(kFirstButton + i));
     button->setGeometry(kButtons[i].rect);
     const int id = kFirstButton + i;
@@ -190,7 +191,11 @@ void CDlgMain::CreatePanels() {
 }
 
 void CDlgMain::CreateTray(bool showIcon) {
-  trayMenu_ = new TrayMenu([this] { return session_.ActiveProfile(); }, this);
+  trayMenu_ = new TrayMenu([this] { return session_.ActiveProfile(); }, ChosenLanguage(services_.values.dataDir), this);
+  connect(trayMenu_, &TrayMenu::languageChosen, this, [this](Language language) {
+    // The window's texts are made once; the chosen language shows from the next start.
+    if (RememberLanguage(services_.values.dataDir, language)) Notify(QStringLiteral("重新启动后使用所选语言"));
+  });
   connect(trayMenu_, &TrayMenu::openChosen, this, [this] { RunCommand(kTrayOpen); });
   connect(trayMenu_, &TrayMenu::exitChosen, this, [this] { RunCommand(kTrayExit); });
   connect(trayMenu_, &TrayMenu::profileChosen, this, &CDlgMain::SwitchProfile);
@@ -218,7 +223,7 @@ void CDlgMain::SwitchProfile(int profile) {
 void CDlgMain::Notify(const QString& text) {
   lastNotification_ = text;
   if (tray_ && tray_->isVisible() && QSystemTrayIcon::supportsMessages())
-    tray_->showMessage(QStringLiteral("KZ Mouse"), text, AppIcon(), 3000);
+    tray_->showMessage(QStringLiteral("KZ Mouse"), Tr(text), AppIcon(), 3000);
 }
 
 void CDlgMain::StartDevice() {
@@ -432,7 +437,7 @@ void CDlgMain::PaintBackground(QPainter& painter) {
   painter.setPen(Theme::TextDim());
   painter.setFont(Theme::Font(12));
   painter.drawText(QRect(40, 96, 330, 24), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString("软件 %1    固件 %2")
+                   Tr("软件 %1    固件 %2")
                        .arg(QString::fromStdString(services_.values.softwareVersion),
                             QString::fromStdString(services_.session.FirmwareVersion())));
   painter.setFont(Theme::Font(13, true));

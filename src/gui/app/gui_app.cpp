@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/services.h"
+#include "gui/kit/tr.h"
 #include "gui/app/cdlg_main.h"
 #include "gui/app/qt_dispatcher.h"
 #include "gui/app/main_window_host.h"
@@ -68,7 +69,7 @@ void RunMainWindow(kz::app::SingleInstance& instance, kz::app::Services& service
 // worker threads arrive through the dispatcher.
 void ShowMessageBox(const std::string& text) {
   EnsureApplication();
-  QMessageBox::information(nullptr, "KZ Mouse", QString::fromStdString(text));
+  QMessageBox::information(nullptr, "KZ Mouse", Tr(text));
 }
 
 int RunGuiApplication(int argc, char** argv) {

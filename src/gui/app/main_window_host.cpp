@@ -1,5 +1,7 @@
 #include "gui/app/main_window_host.h"
 
+#include "gui/app/language.h"
+
 #include "app/services.h"
 #include "gui/app/cdlg_main.h"
 
@@ -7,6 +9,7 @@ namespace kzgui {
 
 std::unique_ptr<QWidget> CreateMainWindow(kz::app::Services& services) {
   const std::string& commandLine = services.values.commandLine;
+  InstallLanguage(ChosenLanguage(services.values.dataDir));
   CDlgMain::Options options;
   options.services = &services;
   options.pages = CDlgMain::DefaultPages();

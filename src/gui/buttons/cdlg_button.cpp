@@ -1,6 +1,7 @@
 // Layout, menu and bindings of the button page. Positions are fixed pixels of the 834 x 520 page
 // area, like every page of the main window.
 #include "gui/buttons/cdlg_button.h"
+#include "gui/kit/tr.h"
 
 #include <QAction>
 #include <QMenu>
@@ -102,7 +103,11 @@ void CDlgButton::Refresh() {
   refreshing_ = true;
   for (int number = 1; number <= ks::kButtonCount; ++number) {
     MouseKeyBtn* b = button(number);
-    const QString caption = QString::fromStdString(model_.Caption(number));
+    // Only a factory function's caption is the program's own text; a key or macro name is shown
+    // as it is.
+    const ks::ButtonSlot& slot = model_.Slot(number);
+    const bool factory = !slot.HasMacro() && slot.key == 0;
+    const QString caption = factory ? Tr(model_.Caption(number)) : QString::fromStdString(model_.Caption(number));
     b->setText(caption);
     // A long macro name shrinks on the face; the tip shows it whole.
     b->setToolTip(caption);
@@ -121,18 +126,18 @@ QMenu* CDlgButton::BuildMenu(int number, QWidget* parent) {
   auto* menu = new QMenu(parent);
   menu->setObjectName("buttonMenu");
   Skin(menu);
-  AddCommand(menu, QStringLiteral("恢复默认"), kRestoreDefault);
-  AddCommand(menu, QStringLiteral("单键设定"), kSingleKey);
+  AddCommand(menu, Tr("恢复默认"), kRestoreDefault);
+  AddCommand(menu, Tr("单键设定"), kSingleKey);
   menu->addSeparator();
 
-  QMenu* macros = AddSubmenu(menu, QStringLiteral("宏定义集"));
-  AddCommand(macros, QStringLiteral("创建宏定义集..."), kCreateMacroSet);
+  QMenu* macros = AddSubmenu(menu, Tr("宏定义集"));
+  AddCommand(macros, Tr("创建宏定义集..."), kCreateMacroSet);
   const kz::macro::MacroSets sets(db_, key_().user);
   const std::vector<kz::macro::MacroSetRow> userSets = sets.UserSets();
   if (!userSets.empty()) macros->addSeparator();
   for (const kz::macro::MacroSetRow& set : userSets) {
     QMenu* setMenu = AddSubmenu(macros, MenuText(set.name));
-    AddCommand(setMenu, QStringLiteral("编辑..."), kEditMacroSet + set.id);
+    AddCommand(setMenu, Tr("编辑..."), kEditMacroSet + set.id);
     const std::vector<kz::macro::MacroRow> setMacros = sets.MacrosOfSet(set.guid);
     if (!setMacros.empty()) setMenu->addSeparator();
     for (const kz::macro::MacroRow& macro : setMacros)

@@ -1,5 +1,6 @@
 // Layout, toggle rules and key capture of the single-key dialog.
 #include "gui/buttons/cdlg_single_key_set.h"
+#include "gui/kit/tr.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -28,20 +29,20 @@ constexpr int kTitleHeight = 32;
 CDlgSingleKeySet::CDlgSingleKeySet(QWidget* parent) : kit::CDlgBase(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName("singleKeyDialog");
   setFixedSize(kWidth, kHeight);
-  setWindowTitle(QStringLiteral("单键设定"));
+  setWindowTitle(Tr("单键设定"));
   setDragMovesWindow(true);
   // The dialog itself holds the keyboard focus: none of its controls takes it, so every key
   // reaches the capture below.
   setFocusPolicy(Qt::StrongFocus);
 
-  auto* title = new kit::Label(QStringLiteral("单键设定"), kit::Label::Style::Title, this);
+  auto* title = new kit::Label(Tr("单键设定"), kit::Label::Style::Title, this);
   title->setGeometry(14, 0, 200, kTitleHeight);
   close_ = new SkinButton(QStringLiteral("×"), SkinButton::Look::Small, this);
   close_->setGeometry(kWidth - 30, 5, 22, 22);
   close_->setObjectName("closeButton");
   connect(close_, &QAbstractButton::clicked, this, &QDialog::reject);
 
-  auto* hint = new kit::Label(QStringLiteral("请按下要设定的按键"), kit::Label::Style::Dim, this);
+  auto* hint = new kit::Label(Tr("请按下要设定的按键"), kit::Label::Style::Dim, this);
   hint->setGeometry(20, kTitleHeight + 10, kWidth - 40, 20);
   keyField_ = new kit::ReadOnlyEdit(QString(), this);
   keyField_->setGeometry(20, kTitleHeight + 34, kWidth - 40, 28);
@@ -49,7 +50,7 @@ CDlgSingleKeySet::CDlgSingleKeySet(QWidget* parent) : kit::CDlgBase(parent, Qt::
   // A click on the field must not take the focus away from the capture.
   keyField_->setFocusPolicy(Qt::NoFocus);
 
-  noModifier_ = new ToggleButton(QStringLiteral("无组合键"), this);
+  noModifier_ = new ToggleButton(Tr("无组合键"), this);
   noModifier_->setGeometry(20, kTitleHeight + 76, 120, 22);
   noModifier_->setObjectName("noModifierToggle");
   noModifier_->setChecked(true);
@@ -70,11 +71,11 @@ CDlgSingleKeySet::CDlgSingleKeySet(QWidget* parent) : kit::CDlgBase(parent, Qt::
     modifierToggles_[i] = toggle;
   }
 
-  ok_ = new SkinButton(QStringLiteral("确定"), SkinButton::Look::Action, this);
+  ok_ = new SkinButton(Tr("确定"), SkinButton::Look::Action, this);
   ok_->setGeometry(kWidth / 2 - 110, kHeight - 30 - 16, 100, 30);
   ok_->setObjectName("okButton");
   connect(ok_, &QAbstractButton::clicked, this, &CDlgSingleKeySet::Confirm);
-  cancel_ = new SkinButton(QStringLiteral("取消"), SkinButton::Look::Action, this);
+  cancel_ = new SkinButton(Tr("取消"), SkinButton::Look::Action, this);
   cancel_->setGeometry(kWidth / 2 + 10, kHeight - 30 - 16, 100, 30);
   cancel_->setObjectName("cancelButton");
   connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);

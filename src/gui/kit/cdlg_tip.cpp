@@ -1,5 +1,6 @@
 // The message tip's layout and the one-open-tip rule.
 #include "gui/kit/cdlg_tip.h"
+#include "gui/kit/tr.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -28,7 +29,7 @@ CDlgTIp::CDlgTIp(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("KZ Mouse"));
 
-  auto* title = new Label(QStringLiteral("提示"), Label::Style::Title, this);
+  auto* title = new Label(Tr("提示"), Label::Style::Title, this);
   title->setGeometry(14, 0, 200, kTitleHeight);
 
   close_ = new SkinButton(QStringLiteral("×"), SkinButton::Look::Small, this);
@@ -42,14 +43,14 @@ CDlgTIp::CDlgTIp(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
   text_->setTextFormat(Qt::PlainText);  // texts may carry a service's words; never markup
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  ok_ = new SkinButton(QStringLiteral("确定"), SkinButton::Look::Action, this);
+  ok_ = new SkinButton(Tr("确定"), SkinButton::Look::Action, this);
   ok_->setGeometry((kWidth - 100) / 2, kHeight - 30 - 14, 100, 30);
   connect(ok_, &QAbstractButton::clicked, this, [this] { done(kOk); });
 }
 
 QString CDlgTIp::text() const { return text_->text(); }
 
-void CDlgTIp::setText(const QString& text) { text_->setText(text); }
+void CDlgTIp::setText(const QString& text) { text_->setText(Tr(text)); }
 
 int CDlgTIp::Show(QWidget* parent, const QString& text) {
   QPointer<CDlgTIp>& open = OpenTip();

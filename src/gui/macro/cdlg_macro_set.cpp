@@ -1,6 +1,7 @@
 // Layout and recording of the macro editing page. Positions are fixed pixels of the page, which
 // the manager places at (264, 88).
 #include "gui/macro/cdlg_macro_set.h"
+#include "gui/kit/tr.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -56,15 +57,15 @@ CDlgMacroSet::CDlgMacroSet(kz::store::Database& db, Clock clock, QWidget* parent
   events_->setFocusPolicy(Qt::NoFocus);
   events_->setStyleSheet(ListStyleSheet());
 
-  record_ = new SkinButton(QStringLiteral("开始录制"), SkinButton::Look::Action, this);
+  record_ = new SkinButton(Tr("开始录制"), SkinButton::Look::Action, this);
   record_->setGeometry(277, 56, 165, 35);
   connect(record_, &QAbstractButton::clicked, this, [this] { Recording() ? StopRecording() : StartRecording(); });
 
-  delay_ = new ToggleButton(QStringLiteral("记录延时"), this);
+  delay_ = new ToggleButton(Tr("记录延时"), this);
   delay_->setGeometry(284, 109, 200, 29);
   connect(delay_, &QAbstractButton::clicked, this, [this](bool on) { recorder_.SetDelayOn(on); });
 
-  repeat_ = new ToggleButton(QStringLiteral("重复"), this);
+  repeat_ = new ToggleButton(Tr("重复"), this);
   repeat_->setGeometry(284, 237, 76, 28);
   connect(repeat_, &QAbstractButton::clicked, this, [this](bool on) { open_.SetRepeatOn(on); });
 
@@ -179,7 +180,7 @@ void CDlgMacroSet::ShowEvents() {
 
 void CDlgMacroSet::Refresh() {
   const bool recording = recorder_.Recording();
-  record_->setText(recording ? QStringLiteral("停止录制") : QStringLiteral("开始录制"));
+  record_->setText(recording ? Tr("停止录制") : Tr("开始录制"));
   record_->setHighlighted(recording);
   delay_->setChecked(recorder_.DelayOn());
   repeat_->setChecked(open_.RepeatOn());

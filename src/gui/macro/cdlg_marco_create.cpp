@@ -1,5 +1,6 @@
 // Layout of the name dialog and its length rule.
 #include "gui/macro/cdlg_marco_create.h"
+#include "gui/kit/tr.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -80,9 +81,9 @@ CDlgMarcoCreate::CDlgMarcoCreate(QWidget* parent) : kit::CDlgBase(parent, Qt::Di
 
   close_ = new SkinButton(QStringLiteral("×"), SkinButton::Look::Small, this);
   close_->setGeometry(kDialogSize.width() - 30, 6, 22, 22);
-  confirm_ = new SkinButton(QStringLiteral("确定"), SkinButton::Look::Action, this);
+  confirm_ = new SkinButton(Tr("确定"), SkinButton::Look::Action, this);
   confirm_->setGeometry(70, 118, 100, 30);
-  cancel_ = new SkinButton(QStringLiteral("取消"), SkinButton::Look::Action, this);
+  cancel_ = new SkinButton(Tr("取消"), SkinButton::Look::Action, this);
   cancel_->setGeometry(190, 118, 100, 30);
   for (int id : {kConfirm, kCancel, kClose}) {
     SkinButton* button = Button(id);

@@ -1,5 +1,6 @@
 // Layout and commands of the macro manager. Positions are fixed pixels of the 800 x 600 window.
 #include "gui/macro/cdlg_marco_manager.h"
+#include "gui/kit/tr.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -63,7 +64,7 @@ CDlgMarcoManager::CDlgMarcoManager(km::MacroSets& sets, kz::store::Database& db,
 
   for (size_t i = 0; i < kButtons.size(); ++i) {
     const ButtonPlace& place = kButtons[i];
-    auto* button = new SkinButton(QString::fromUtf8(place.caption), place.look, this);
+    auto* button = new SkinButton(Tr(place.caption), place.look, this);
     button->setGeometry(place.rect);
     button->setObjectName("button" + QString::number(place.id));
     const int id = place.id;

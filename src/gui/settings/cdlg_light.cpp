@@ -1,6 +1,7 @@
 // Layout and bindings of the lighting page. Positions are fixed pixels of the 834 x 520 page area,
 // like every page of the main window.
 #include "gui/settings/cdlg_light.h"
+#include "gui/kit/tr.h"
 
 #include <QMetaObject>
 #include <QPainter>
@@ -61,10 +62,10 @@ CDlgLight::~CDlgLight() = default;
 
 void CDlgLight::BuildLightSection() {
   const QRect& s = kLightSection;
-  AddTitle(this, QStringLiteral("灯光"), s);
+  AddTitle(this, Tr("灯光"), s);
   lightGroup_ = new kit::RadioGroup(this);
   for (int light = 0; light < ks::kLightCount; ++light) {
-    auto* button = new SkinButton(QStringLiteral("灯光 %1").arg(light + 1), SkinButton::Look::Action, this);
+    auto* button = new SkinButton(Tr("灯光 %1").arg(light + 1), SkinButton::Look::Action, this);
     button->setGeometry(s.left() + 16 + light * 118, s.top() + 40, 110, 30);
     button->setObjectName("light" + QString::number(light + 1));
     lightGroup_->add(button);
@@ -82,13 +83,13 @@ void CDlgLight::BuildLightSection() {
 void CDlgLight::BuildColourSection() {
   const QRect& s = kColourSection;
   const int left = s.left() + 16;
-  AddTitle(this, QStringLiteral("颜色"), s);
+  AddTitle(this, Tr("颜色"), s);
 
   typeGroup_ = new kit::RadioGroup(this);
-  presetType_ = new SkinButton(QStringLiteral("预设颜色"), SkinButton::Look::Action, this);
+  presetType_ = new SkinButton(Tr("预设颜色"), SkinButton::Look::Action, this);
   presetType_->setGeometry(left, s.top() + 40, 110, 30);
   presetType_->setObjectName("presetColour");
-  freeType_ = new SkinButton(QStringLiteral("自定义颜色"), SkinButton::Look::Action, this);
+  freeType_ = new SkinButton(Tr("自定义颜色"), SkinButton::Look::Action, this);
   freeType_->setGeometry(left + 118, s.top() + 40, 110, 30);
   freeType_->setObjectName("freeColour");
   const int presetIndex = typeGroup_->add(presetType_);
@@ -126,7 +127,7 @@ void CDlgLight::BuildColourSection() {
     const QString name = QString::fromLatin1(rows[i].name);
     ComponentRow& row = components_[static_cast<size_t>(component)];
     const int x = left + i * 170;
-    AddLabel(this, QString::fromUtf8(rows[i].caption), QRect(x, y, 22, 24));
+    AddLabel(this, Tr(rows[i].caption), QRect(x, y, 22, 24));
     row.minus = new SkinButton(QStringLiteral("−"), SkinButton::Look::Small, this);
     row.minus->setGeometry(x + 26, y + 1, 22, 22);
     row.minus->setObjectName(name + "Minus");
@@ -160,18 +161,18 @@ void CDlgLight::BuildColourSection() {
 void CDlgLight::BuildEffectSection() {
   const QRect& s = kEffectSection;
   const int left = s.left() + 16;
-  AddTitle(this, QStringLiteral("效果"), s);
+  AddTitle(this, Tr("效果"), s);
 
-  onToggle_ = new kit::ToggleButton(QStringLiteral("开启"), this);
+  onToggle_ = new kit::ToggleButton(Tr("开启"), this);
   onToggle_->setGeometry(left, s.top() + 48, 90, 22);
   onToggle_->setObjectName("lightOn");
   connect(onToggle_, &QAbstractButton::clicked, this, [this] { Act([&] { model_.ToggleOn(); }); });
 
   effectGroup_ = new kit::RadioGroup(this);
-  steady_ = new SkinButton(QStringLiteral("常亮"), SkinButton::Look::Action, this);
+  steady_ = new SkinButton(Tr("常亮"), SkinButton::Look::Action, this);
   steady_->setGeometry(left + 118, s.top() + 44, 100, 30);
   steady_->setObjectName("steady");
-  breathing_ = new SkinButton(QStringLiteral("呼吸"), SkinButton::Look::Action, this);
+  breathing_ = new SkinButton(Tr("呼吸"), SkinButton::Look::Action, this);
   breathing_->setGeometry(left + 226, s.top() + 44, 100, 30);
   breathing_->setObjectName("breathing");
   const int steadyIndex = effectGroup_->add(steady_);
@@ -180,7 +181,7 @@ void CDlgLight::BuildEffectSection() {
     Act([&] { index == steadyIndex ? model_.SetSteady() : model_.SetBreathing(); });
   });
 
-  AddLabel(this, QStringLiteral("速度"), QRect(left, s.top() + 104, 50, 24));
+  AddLabel(this, Tr("速度"), QRect(left, s.top() + 104, 50, 24));
   speed_ = new kit::StepSlider(this);
   speed_->setGeometry(left + 56, s.top() + 104, 400, 24);
   speed_->setObjectName("speedSlider");

@@ -1,6 +1,7 @@
 // Layout and bindings of the mouse settings page. Positions are fixed pixels of the 834 x 520 page
 // area, like every page of the main window.
 #include "gui/settings/cdlg_msetting.h"
+#include "gui/kit/tr.h"
 
 #include <QMetaObject>
 #include <QPainter>
@@ -66,7 +67,7 @@ CDlgMSetting::CDlgMSetting(ks::MouseSettingsModel& model, ProfileKeySource key, 
 CDlgMSetting::~CDlgMSetting() = default;
 
 void CDlgMSetting::BuildDpiSection() {
-  AddTitle(this, QStringLiteral("DPI 设置"), kDpiSection);
+  AddTitle(this, Tr("DPI 设置"), kDpiSection);
   levelGroup_ = new kit::RadioGroup(this);
   for (int level = 0; level < ks::kDpiLevelCount; ++level) {
     LevelRow& row = levels_[static_cast<size_t>(level)];
@@ -78,7 +79,7 @@ void CDlgMSetting::BuildDpiSection() {
     row.select->setObjectName("dpiSelect" + n);
     levelGroup_->add(row.select);
 
-    row.toggle = new kit::ToggleButton(QStringLiteral("启用"), this);
+    row.toggle = new kit::ToggleButton(Tr("启用"), this);
     row.toggle->setGeometry(116, y + 3, 64, 22);
     row.toggle->setObjectName("dpiEnable" + n);
     connect(row.toggle, &QAbstractButton::clicked, this,
@@ -116,7 +117,7 @@ void CDlgMSetting::BuildDpiSection() {
 }
 
 void CDlgMSetting::BuildReportRateSection() {
-  AddTitle(this, QStringLiteral("回报率"), kRateSection);
+  AddTitle(this, Tr("回报率"), kRateSection);
   reportRateGroup_ = new kit::RadioGroup(this);
   for (int choice = 0; choice < ks::kReportRateCount; ++choice) {
     auto* button = new SkinButton(QString::fromLatin1(kReportRateCaptions[choice]), SkinButton::Look::Action, this);
@@ -154,8 +155,8 @@ CDlgMSetting::StepRow& CDlgMSetting::AddStepRow(Step which, const QString& capti
 
 void CDlgMSetting::BuildSensitivitySection() {
   const QRect& s = kSensitivitySection;
-  AddTitle(this, QStringLiteral("灵敏度"), s);
-  sensitivitySwitch_ = new kit::ToggleButton(QStringLiteral("灵敏度开关"), this);
+  AddTitle(this, Tr("灵敏度"), s);
+  sensitivitySwitch_ = new kit::ToggleButton(Tr("灵敏度开关"), this);
   sensitivitySwitch_->setGeometry(s.left() + 16, s.top() + 40, 200, 22);
   sensitivitySwitch_->setObjectName("sensitivitySwitch");
   connect(sensitivitySwitch_, &QAbstractButton::clicked, this,
@@ -170,7 +171,7 @@ void CDlgMSetting::BuildSensitivitySection() {
               {Step::SensitivityY, "Y 轴", "sensitivityYSlider"}};
   int y = s.top() + 74;
   for (const auto& r : rows) {
-    AddStepRow(r.step, QString::fromUtf8(r.caption), QRect(s.left() + 16, y, 120, 20),
+    AddStepRow(r.step, Tr(r.caption), QRect(s.left() + 16, y, 120, 20),
                QRect(s.left() + 12, y + 22, 180, 24))
         .slider->setObjectName(QString::fromLatin1(r.name));
     y += 54;
@@ -179,23 +180,23 @@ void CDlgMSetting::BuildSensitivitySection() {
 
 void CDlgMSetting::BuildDesktopSection() {
   const QRect& s = kDesktopSection;
-  AddTitle(this, QStringLiteral("系统设置"), s);
-  AddStepRow(Step::DoubleClick, QStringLiteral("双击速度"), QRect(s.left() + 16, s.top() + 44, 80, 24),
+  AddTitle(this, Tr("系统设置"), s);
+  AddStepRow(Step::DoubleClick, Tr("双击速度"), QRect(s.left() + 16, s.top() + 44, 80, 24),
              QRect(s.left() + 100, s.top() + 44, 400, 24))
       .slider->setObjectName("doubleClickSlider");
-  AddStepRow(Step::PointerSpeed, QStringLiteral("指针速度"), QRect(s.left() + 16, s.top() + 94, 80, 24),
+  AddStepRow(Step::PointerSpeed, Tr("指针速度"), QRect(s.left() + 16, s.top() + 94, 80, 24),
              QRect(s.left() + 100, s.top() + 94, 400, 24))
       .slider->setObjectName("pointerSpeedSlider");
 }
 
 void CDlgMSetting::BuildScrollSection() {
   const QRect& s = kScrollSection;
-  AddTitle(this, QStringLiteral("滚轮"), s);
+  AddTitle(this, Tr("滚轮"), s);
   scrollGroup_ = new kit::RadioGroup(this);
-  scrollByPage_ = new SkinButton(QStringLiteral("按页滚动"), SkinButton::Look::Action, this);
+  scrollByPage_ = new SkinButton(Tr("按页滚动"), SkinButton::Look::Action, this);
   scrollByPage_->setGeometry(s.left() + 16, s.top() + 42, 100, 30);
   scrollByPage_->setObjectName("scrollByPage");
-  scrollByLines_ = new SkinButton(QStringLiteral("按行滚动"), SkinButton::Look::Action, this);
+  scrollByLines_ = new SkinButton(Tr("按行滚动"), SkinButton::Look::Action, this);
   scrollByLines_->setGeometry(s.left() + 124, s.top() + 42, 100, 30);
   scrollByLines_->setObjectName("scrollByLines");
   const int byPage = scrollGroup_->add(scrollByPage_);
@@ -203,7 +204,7 @@ void CDlgMSetting::BuildScrollSection() {
   connect(scrollGroup_, &kit::RadioGroup::clicked, this,
           [this, byPage](int index) { Act([&] { model_.SetScrollByPage(index == byPage); }); });
 
-  AddStepRow(Step::ScrollSpeed, QStringLiteral("滚轮速度"), QRect(s.left() + 16, s.top() + 90, 120, 20),
+  AddStepRow(Step::ScrollSpeed, Tr("滚轮速度"), QRect(s.left() + 16, s.top() + 90, 120, 20),
              QRect(s.left() + 12, s.top() + 112, 180, 24))
       .slider->setObjectName("scrollSpeedSlider");
 }
