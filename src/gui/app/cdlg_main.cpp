@@ -442,7 +442,7 @@ void CDlgMain::PaintBackground(QPainter& painter) {
                             QString::fromStdString(services_.session.FirmwareVersion())));
   painter.setFont(Theme::Font(13, true));
   painter.setPen(Theme::Text());
-  painter.drawText(QRect(46, 510, 100, 26), Qt::AlignCenter, "配置文件");
+  painter.drawText(QRect(46, 510, 100, 26), Qt::AlignCenter, Tr("配置文件"));
   painter.drawText(QRect(14, 10, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, "KZ Mouse");
 }
 
