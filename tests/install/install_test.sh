@@ -29,6 +29,7 @@ fi
 for program in kz_update kz-service; do
   if [ -x "$BUILD/$program" ]; then expect "/usr/bin/$program"; fi
 done
+if [ -x "$BUILD/kz-service" ]; then expect /usr/share/man/man1/kz-service.1; fi
 # Nothing but the program's own files: no test program, no header, no static library.
 unexpected=$(cd "$ROOT" && find . -type f | grep -Ev '^\./usr/(bin|share/(man|applications|metainfo|icons|bash-completion))/|^\./etc/udev/rules\.d/' || true)
 if [ -n "$unexpected" ]; then echo "unexpected files installed:"; echo "$unexpected"; status=1; fi
