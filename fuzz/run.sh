@@ -13,7 +13,7 @@ case "$seconds" in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
 build_dir=${KZ_FUZZ_BUILD_DIR:-/tmp/b/fuzz}
-targets=${KZ_FUZZ_TARGETS:-fuzz_status_report fuzz_command_text fuzz_macro_value fuzz_sim_state fuzz_identifier}
+targets=${KZ_FUZZ_TARGETS:-fuzz_status_report fuzz_command_text fuzz_macro_value fuzz_sim_state fuzz_identifier fuzz_api_reply fuzz_sync_document fuzz_manifest fuzz_firmware_image fuzz_unzip}
 
 CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build_dir" -G Ninja -DKZ_FUZZ=ON -DKZ_BUILD_GUI=OFF \
   -DKZ_BUILD_TESTS=OFF -DKZ_BUILD_BENCH=OFF >/dev/null || exit 1

@@ -16,7 +16,65 @@ std::map<std::string, Command>& Registry() {
   return registry;
 }
 
+// Actions other files add to a command, by command name and action word.
+std::map<std::string, std::map<std::string, Command>>& Actions() {
+  static std::map<std::string, std::map<std::string, Command>> actions;
+  return actions;
+}
+
+// A command with the actions added to it, made when first looked up (every registration has run
+// by then: they happen before main).
+Command WithActions(const Command* base, const std::string& name, const std::map<std::string, Command>& actions) {
+  Command merged;
+  merged.name = name;
+  merged.usage = base ? base->usage : std::string();
+  merged.summary = base ? base->summary : std::string();
+  for (const auto& [word, action] : actions)
+    merged.usage += (merged.usage.empty() ? "" : "|") + word + (action.usage.empty() ? "" : " " + action.usage);
+  auto baseRun = base ? base->run : std::function<int(const Invocation&)>();
+  merged.run = [name, actions, baseRun](const Invocation& call) {
+    const bool help = !call.args.empty() && (call.args[0] == "--help" || call.args[0] == "help");
+    if (!call.args.empty() && !help) {
+      auto it = actions.find(call.args[0]);
+      if (it != actions.end()) {
+        Invocation inner = call;
+        inner.args.erase(inner.args.begin());
+        return it->second.run(inner);
+      }
+    }
+    int code = kExitOk;
+    if (baseRun && (help || !call.args.empty())) code = baseRun(call);
+    else if (!help) return Fail(call, kExitUsage, name + " needs an action (see kzmousectl " + name + " --help)");
+    if (help)
+      for (const auto& [word, action] : actions)
+        *call.out << "usage: kzmousectl " << name << " " << word << (action.usage.empty() ? "" : " " + action.usage)
+                  << "\n       " << action.summary << "\n";
+    return code;
+  };
+  return merged;
+}
+
+std::map<std::string, Command>& Merged() {
+  static std::map<std::string, Command> merged;
+  return merged;
+}
+
+const Command* Lookup(const std::string& name) {
+  auto base = Registry().find(name);
+  const Command* command = base == Registry().end() ? nullptr : &base->second;
+  auto actions = Actions().find(name);
+  if (actions == Actions().end()) return command;
+  auto [it, made] = Merged().try_emplace(name);
+  if (made) it->second = WithActions(command, name, actions->second);
+  return &it->second;
+}
+
 }  // namespace
+
+bool RegisterAction(const std::string& commandName, Command action) {
+  std::string word = action.name;
+  return Actions()[commandName].emplace(std::move(word), std::move(action)).second;
+}
 
 bool RegisterCommand(Command command) {
   std::string name = command.name;
@@ -25,14 +83,13 @@ bool RegisterCommand(Command command) {
 
 std::vector<Command> Commands() {
   std::vector<Command> commands;
-  for (const auto& [name, command] : Registry()) commands.push_back(command);
+  for (const auto& [name, command] : Registry()) commands.push_back(*Lookup(name));
+  for (const auto& [name, actions] : Actions())
+    if (Registry().count(name) == 0) commands.push_back(*Lookup(name));
   return commands;
 }
 
-const Command* FindCommand(const std::string& name) {
-  auto it = Registry().find(name);
-  return it == Registry().end() ? nullptr : &it->second;
-}
+const Command* FindCommand(const std::string& name) { return Lookup(name); }
 
 bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
   auto it = std::find(args.begin(), args.end(), flag);

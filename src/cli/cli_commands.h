@@ -47,6 +47,11 @@ struct Command {
 bool RegisterCommand(Command command);
 // The same for a command with a help text of its own: "NAME --help" and "NAME help" print it.
 bool RegisterCommandWithHelp(Command command, std::string help);
+// Adds an action to a command that another file registers ("NAME ACTION ARGS"): `action.name`
+// is the action's word, its run gets the arguments after it, and the command's own run sees every
+// other action. "NAME --help" prints the command's help followed by the actions' usage lines.
+// Lets two files share one command word without knowing of each other. False when taken.
+bool RegisterAction(const std::string& commandName, Command action);
 // The registered commands in name order.
 std::vector<Command> Commands();
 const Command* FindCommand(const std::string& name);

@@ -78,6 +78,8 @@ std::set<std::string> ChineseLiterals() {
       if (ext != ".cpp" && ext != ".h") continue;
       std::ifstream in(entry.path());
       for (std::string line; std::getline(in, line);) {
+        // Log lines are never shown, so they keep their one language.
+        if (line.find("Log(") != std::string::npos || std::regex_search(line, std::regex("k\\w*Log\\s*="))) continue;
         const size_t comment = line.find("//");
         const std::string code = line.substr(0, comment != std::string::npos && line.find('"') > comment ? comment : line.size());
         for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it) {

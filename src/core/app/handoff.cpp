@@ -70,4 +70,12 @@ bool ReplacePendingUpdater(const std::string& programDir) {
   return true;
 }
 
+void HandOverToUpdater(const std::string& programDir) {
+  if (IsUserAdmin() || ::access(programDir.c_str(), W_OK) == 0)
+    StartUpdater(programDir);
+  else
+    RelaunchElevated("update");
+  std::_Exit(1);
+}
+
 }  // namespace kz::app

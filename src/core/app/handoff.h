@@ -21,6 +21,13 @@ int StartUpdater(const std::string& programDir);
 // when the copy fails, false. Without root rights where the folder needs them, asks for them first.
 bool ReplacePendingUpdater(const std::string& programDir);
 
+// After an update was extracted into "Update": starts the updater and ends this process with exit
+// code 1, whatever came of the start (the updater waits before it copies, so this process is gone
+// by then). The caller has closed the database and the mouse's channel. Where the program folder
+// is the user's own the updater needs no raised rights and is started directly; otherwise this
+// program runs again raised with "update", which starts it.
+[[noreturn]] void HandOverToUpdater(const std::string& programDir);
+
 inline constexpr const char* kUpdaterName = "kz_update";
 inline constexpr const char* kNewUpdaterName = "kz_update_new";
 inline constexpr const char* kMainProgramName = "kzMouse";

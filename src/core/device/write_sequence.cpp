@@ -36,7 +36,10 @@ bool WriteSequence::Run(const DeviceLink& link) const {
         link.pause(step.milliseconds);
         break;
       case WriteStep::Kind::Send:
-        if (!link.send(step.text)) return false;
+        if (!link.send(step.text) && !step.refusalIgnored) return false;
+        break;
+      case WriteStep::Kind::Call:
+        if (step.call) step.call();
         break;
     }
   }

@@ -21,10 +21,14 @@ struct DeviceLink {
 DeviceLink ChannelLink();
 
 struct WriteStep {
-  enum class Kind { Log, Send, Pause };
+  enum class Kind { Log, Send, Pause, Call };
   Kind kind = Kind::Send;
   std::string text;  // the log line or the command text
   int milliseconds = 0;
+  // A Send whose refusal does not end the sequence (firmware updates go on past a lost record).
+  bool refusalIgnored = false;
+  // A Call runs this on the sending thread between two steps (progress of a long sequence).
+  std::function<void()> call;
 };
 
 class WriteSequence {
@@ -32,6 +36,12 @@ class WriteSequence {
   void Log(std::string line) { steps_.push_back({WriteStep::Kind::Log, std::move(line), 0}); }
   void Send(std::string command) { steps_.push_back({WriteStep::Kind::Send, std::move(command), 0}); }
   void Pause(int milliseconds) { steps_.push_back({WriteStep::Kind::Pause, {}, milliseconds}); }
+  // A command whose refusal is passed over: the steps after it still run.
+  void SendIgnoringRefusal(std::string command) {
+    steps_.push_back({WriteStep::Kind::Send, std::move(command), 0, true});
+  }
+  // Runs `call` on the thread that sends the sequence, when the steps before it are done.
+  void Call(std::function<void()> call) { steps_.push_back({WriteStep::Kind::Call, {}, 0, false, std::move(call)}); }
   void Append(const WriteSequence& other) { steps_.insert(steps_.end(), other.steps_.begin(), other.steps_.end()); }
 
   const std::vector<WriteStep>& Steps() const { return steps_; }
@@ -40,7 +50,8 @@ class WriteSequence {
   bool HasCommands() const;
 
   // Runs the steps in order on `link`, stopping at the first command the mouse refuses (nothing
-  // after it runs, its log lines included). True when every command went out.
+  // after it runs, its log lines included) unless that command's refusal is ignored. True when
+  // every command whose refusal counts went out.
   bool Run(const DeviceLink& link) const;
 
  private:

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -12,9 +13,12 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/services.h"
 #include "base/log.h"
+#include "base/notify.h"
+#include "cloud/account.h"
 #include "device/arrival_monitor.h"
 #include "device/channel.h"
 #include "device/device_reader.h"
@@ -23,11 +27,14 @@
 #include "gui/app/app_icon.h"
 #include "gui/app/tray_menu.h"
 #include "gui/buttons/cdlg_button.h"
+#include "gui/cloud/cdlg_logined.h"
+#include "gui/cloud/cdlg_unlogin.h"
 #include "gui/kit/skin_button.h"
 #include "gui/macro/cdlg_marco_manager.h"
 #include "macro/macro_sets.h"
 #include "gui/kit/theme.h"
 #include "gui/settings/cdlg_light.h"
+#include "gui/update/cdlg_support.h"
 #include "gui/settings/cdlg_msetting.h"
 #include "profile/profile_session.h"
 #include "store/users.h"
@@ -67,35 +74,10 @@ const ButtonSpec kButtons[CDlgMain::kButtonCount] = {
 
 const QRect kPageArea = Ltrb(148, 187, 982, 707);
 const QRect kPanelArea = Ltrb(675, 54, 993, 135);
-// The panel area reaches down over the second row of tabs (top 103); the panels keep to the part
-// above it so that the tabs stay visible and clickable.
-constexpr int kPanelVisibleHeight = 103 - 54 - 4;
 
 // A page or panel that has nothing of its own yet: it takes part in every page walk with the
 // default operations.
 kit::CDlgBase* PlainPage(QWidget* parent, kz::app::Services&) { return new kit::CDlgBase(parent, Qt::Widget); }
-
-// An account panel until the account pages come: only its part above the second tab row shows,
-// so its frame is drawn around that part.
-class PanelPlace : public kit::CDlgBase {
- public:
-  explicit PanelPlace(QWidget* parent) : kit::CDlgBase(parent, Qt::Widget) {}
-
- protected:
-  void PaintBackground(QPainter& painter) override {
-    kit::Theme::PaintPanel(painter, QRectF(0.5, 0.5, width() - 1, kPanelVisibleHeight - 1));
-  }
-};
-
-kit::CDlgBase* Panel(QWidget* parent, const QString& caption) {
-  auto* panel = new PanelPlace(parent);
-  auto* label = new QLabel(Tr(caption), panel);
-  label->setFont(kit::Theme::Font(14));
-  label->setStyleSheet(QString("color: %1;").arg(kit::Theme::TextDim().name()));
-  label->setGeometry(16, 0, kPanelArea.width() - 32, kPanelVisibleHeight);
-  panel->setMask(QRegion(0, 0, kPanelArea.width(), kPanelVisibleHeight));
-  return panel;
-}
 
 }  // namespace
 
@@ -114,7 +96,11 @@ std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages()
     return new CDlgLight(session.Lighting(), [&session] { return session.Key(); }, parent);
   };
   pages[3] = PlainPage;
-  pages[4] = PlainPage;
+  pages[4] = [](QWidget* parent, kz::app::Services& services) {
+    CDlgSupport::Options options;
+    options.services = &services;
+    return new CDlgSupport(std::move(options), parent);
+  };
   pages[5] = PlainPage;
   return pages;
 }
@@ -130,7 +116,7 @@ CDlgMain::CDlgMain(Options options, QWidget* parent)
   setDragMovesWindow(true);
   CreateButtons();
   CreatePages(options);
-  CreatePanels();
+  CreatePanels(options);
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
@@ -152,6 +138,7 @@ CDlgMain::CDlgMain(Options options, QWidget* parent)
   firstPageTimer_->start(500);
 
   CreateTray(options.useTray);
+  sync_->Start();
 }
 
 CDlgMain::~CDlgMain() { Shutdown(); }
@@ -181,9 +168,41 @@ void CDlgMain::CreatePages(const Options& options) {
   }
 }
 
-void CDlgMain::CreatePanels() {
-  loginPanel_ = Panel(this, "未登录");
-  loggedInPanel_ = Panel(this, "已登录");
+kz::cloud::AccountHost CDlgMain::MakeAccountHost(const Options& options) {
+  kz::cloud::AccountHost host;
+  host.message = [](const std::string& text) { kz::ShowMessage(text); };
+  host.windowVisible = [this] { return isVisible() && !isMinimized(); };
+  host.showLoginPage = [this] {
+    loggedInPanel_->hide();
+    loginPanel_->show();
+  };
+  host.showLoggedInPage = [this](const std::string& user, long long score, long long level) {
+    static_cast<CDlgLogined*>(loggedInPanel_.data())->SetUser(user, score, level);
+    loginPanel_->hide();
+    loggedInPanel_->show();
+  };
+  host.pagesReloaded = [this](int profile) {
+    for (int id = kFirstProfile; id <= kLastProfile; ++id)
+      Button(id)->setHighlighted(id == kFirstProfile - 1 + profile);
+    RefreshPages();
+  };
+  host.honorCheck = options.honorCheck;
+  host.busy = [](bool busy) {
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+  };
+  auto open = options.openUrl ? options.openUrl : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+  host.openAddress = [open](const std::string& address) { return open(QUrl(QString::fromStdString(address))); };
+  return host;
+}
+
+void CDlgMain::CreatePanels(const Options& options) {
+  sync_ = std::make_unique<kz::cloud::SyncEngine>(
+      services_, kz::cloud::SyncEvents{uploadQuit_, uploadRequest_, userAction_, pollQuit_}, MakeAccountHost(options),
+      options.sync);
+  account_ = std::make_unique<kz::cloud::Account>(*sync_);
+  loginPanel_ = new CDlgUnlogin(*account_, this);
+  loggedInPanel_ = new CDlgLogined(*account_, this);
   for (kit::CDlgBase* panel : {loginPanel_.data(), loggedInPanel_.data()}) {
     panel->setGeometry(kPanelArea);
     panel->hide();
@@ -354,9 +373,9 @@ void CDlgMain::ResetToDefaults() {
 }
 
 void CDlgMain::ShowPanel() {
-  // Logging in arrives with the account pages; until then nobody is logged in.
-  loggedInPanel_->hide();
-  loginPanel_->show();
+  const bool loggedIn = !services_.session.Snapshot().token.empty();
+  loggedInPanel_->setVisible(loggedIn);
+  loginPanel_->setVisible(!loggedIn);
 }
 
 void CDlgMain::HideToTray() {
@@ -459,9 +478,10 @@ void CDlgMain::Shutdown() {
     reader_->Stop();
     reader_->Join();
   }
-  uploadRequest_.Set();
-  uploadQuit_.Set();
-  pollQuit_.Set();
+  // The last upload is requested, the threads told to end, and given their second.
+  if (sync_) sync_->Shutdown();
+  // A request cut short by the shutdown never answers: its wait cursor goes with it.
+  if (account_ && account_->Busy()) QApplication::restoreOverrideCursor();
 }
 
 }  // namespace kzgui

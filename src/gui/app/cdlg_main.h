@@ -15,17 +15,22 @@
 #include <string>
 
 #include "base/event.h"
+#include "cloud/sync_engine.h"
 #include "gui/kit/cdlg_base.h"
 
 class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
+class QUrl;
 
 namespace kz::app {
 class Services;
 }
 namespace kz::profile {
 class ProfileSession;
+}
+namespace kz::cloud {
+class Account;
 }
 namespace kz::device {
 class ArrivalMonitor;
@@ -61,9 +66,15 @@ class CDlgMain : public kit::CDlgBase {
     kz::app::Services* services = nullptr;  // required; outlives the window
     std::array<PageFactory, kSlotCount> pages;  // defaults: see DefaultPages()
     bool useTray = true;
+    // The account and sync threads: the service's address and the threads' timing.
+    kz::cloud::SyncOptions sync;
+    // The honor check of the achievement pages, run after each login's sign-in bookkeeping.
+    std::function<void()> honorCheck;
+    // Opens a page of the service in the browser; empty: QDesktopServices.
+    std::function<bool(const QUrl&)> openUrl;
   };
-  // The pages of the program: slot 0 mouse settings, slot 1 buttons, slot 2 lighting, slots 3, 4,
-  // 5 plain pages for now, 6 to 9 empty.
+  // The pages of the program: slot 0 mouse settings, slot 1 buttons, slot 2 lighting, slot 4
+  // support; slots 3 and 5 plain pages for now, 6 to 9 empty.
   static std::array<PageFactory, kSlotCount> DefaultPages();
 
   explicit CDlgMain(Options options, QWidget* parent = nullptr);
@@ -88,6 +99,8 @@ class CDlgMain : public kit::CDlgBase {
   int CurrentPage() const { return currentPage_; }
   QWidget* LoginPanel() const { return loginPanel_; }
   QWidget* LoggedInPanel() const { return loggedInPanel_; }
+  kz::cloud::Account& Account() { return *account_; }
+  kz::cloud::SyncEngine& Sync() { return *sync_; }
   QSystemTrayIcon* TrayIcon() const { return tray_; }
   // The tray's menu; it exists also where the desktop shows no tray.
   TrayMenu* Tray() const { return trayMenu_; }
@@ -131,7 +144,8 @@ class CDlgMain : public kit::CDlgBase {
  private:
   void CreateButtons();
   void CreatePages(const Options& options);
-  void CreatePanels();
+  void CreatePanels(const Options& options);
+  kz::cloud::AccountHost MakeAccountHost(const Options& options);
   void CreateTray(bool showIcon);
   void StartDevice();
   void SelectTab(int slot);
@@ -172,6 +186,9 @@ class CDlgMain : public kit::CDlgBase {
   kz::Event uploadRequest_{kz::Event::Reset::Manual};
   kz::Event userAction_{kz::Event::Reset::Auto};
   kz::Event pollQuit_{kz::Event::Reset::Manual};
+  // After the events they wait on; both end in Shutdown.
+  std::unique_ptr<kz::cloud::SyncEngine> sync_;
+  std::unique_ptr<kz::cloud::Account> account_;
   bool shutDown_ = false;
 };
 
