@@ -19,6 +19,7 @@ Services::Services(ServiceParts parts)
                            : std::make_unique<device::DeviceWriter>(device::ChannelLink(), dispatcher)) {
   if (backend) device::InstallBackend(backend);
   profiles_ = std::make_unique<profile::ProfileSession>(db, session, pointer, *writer_, parts.pages);
+  if (profiles_->HasPage(kCounterSlot)) profiles_->SetSlotModel(kCounterSlot, &counters_);
 }
 
 Services::~Services() {

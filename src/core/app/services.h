@@ -11,6 +11,7 @@
 #include "base/session.h"
 #include "device/hidm.h"
 #include "device/write_sequence.h"
+#include "honor/usage_counters.h"
 #include "profile/profile_session.h"
 #include "settings/pointer_settings.h"
 #include "store/database.h"
@@ -49,9 +50,14 @@ class Services {
 
   device::SequenceWriter& Writer() { return *writer_; }
   profile::ProfileSession& Profiles() { return *profiles_; }
+  // The statistics page's usage counters; in the profile session's walks (slot kCounterSlot)
+  // when the pages reach that slot.
+  honor::UsageCounters& Counters() { return counters_; }
+  static constexpr int kCounterSlot = 5;
 
  private:
   std::unique_ptr<device::SequenceWriter> writer_;
+  honor::UsageCounters counters_;
   std::unique_ptr<profile::ProfileSession> profiles_;
 };
 

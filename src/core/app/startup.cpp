@@ -10,6 +10,8 @@
 #include "app/single_instance.h"
 #include "base/notify.h"
 #include "base/paths.h"
+#include "device/sim_control.h"
+#include "device/sim_mouse.h"
 #include "store/schema.h"
 #include "store/users.h"
 
@@ -120,6 +122,10 @@ int RunApplication(const std::vector<std::string>& args, const StartupHooks& hoo
   parts.pointer = DesktopPointerSettingsFor(values.dataDir);
   parts.pages = hooks.pages;
   Services services(std::move(parts));
+  // KZMOUSE_SIM_CONTROL lets demos and tests outside the process drive the simulated mouse.
+  std::unique_ptr<device::SimControl> simControl;
+  if (auto simulated = std::dynamic_pointer_cast<device::SimulatedMouse>(services.backend))
+    simControl = device::SimControl::FromEnvironment(simulated);
 
   store::Database& db = services.db;
   if (OpenStoreAndUser(services, kWindowBusyTimeoutMs) == StoreResult::kNoDatabase) return 1;

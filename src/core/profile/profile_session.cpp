@@ -22,6 +22,15 @@ void ProfileSession::SetActiveProfile(int profile) {
   activeProfile_ = profile >= 1 && profile <= store::kProfileCount ? profile : 1;
 }
 
+void ProfileSession::SetSlotModel(int slot, SlotModel* model) {
+  owner_.Check("profile session");
+  if (slot >= 0 && slot < kSlotCount) slotModels_[static_cast<size_t>(slot)] = model;
+}
+
+SlotModel* ProfileSession::SlotModelAt(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? slotModels_[static_cast<size_t>(slot)] : nullptr;
+}
+
 settings::ProfileKey ProfileSession::Key() const { return {session_.UserName(), activeProfile_}; }
 
 bool ProfileSession::SelectProfile(int profile) {
@@ -51,6 +60,8 @@ settings::LoadResult ProfileSession::LoadAll() {
   take(mouse_.Load(key), [this] { mouse_.ResetToDefaults(); });
   if (options_.buttonPage) take(buttons_.Load(key), [this] { buttons_.ResetToDefaults(); });
   take(lights_.Load(key), [this] { lights_.ResetToDefaults(); });
+  for (SlotModel* model : slotModels_)
+    if (model) model->LoadFromStore(db_, key.user);
   if (result == LoadResult::kFailed) {
     Log("load profile %d of %s failed: %s", key.profile, key.user.c_str(), reason.c_str());
     db_.SetLastError(reason);
@@ -58,7 +69,12 @@ settings::LoadResult ProfileSession::LoadAll() {
   return result;
 }
 
-bool ProfileSession::SaveAll() { return Save({kMouseSettingsSlot, kButtonSlot, kLightingSlot}); }
+bool ProfileSession::SaveAll() {
+  std::vector<int> slots = {kMouseSettingsSlot, kButtonSlot, kLightingSlot};
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    if (SlotModelAt(slot)) slots.push_back(slot);
+  return Save(slots);
+}
 
 bool ProfileSession::Save(const std::vector<int>& slots) {
   owner_.Check("profile session");
@@ -70,8 +86,12 @@ bool ProfileSession::Save(const std::vector<int>& slots) {
     if (slot == kMouseSettingsSlot) ok = mouse_.SaveToStore(key);
     if (slot == kButtonSlot && options_.buttonPage) ok = buttons_.SaveToStore(key);
     if (slot == kLightingSlot) ok = lights_.SaveToStore(key);
+    if (SlotModel* model = SlotModelAt(slot)) ok = model->SaveToStore(db_, key.user);
   }
   ok = ok && transaction.Commit();
+  if (ok)
+    for (int slot : slots)
+      if (SlotModel* model = SlotModelAt(slot)) model->Stored();
   if (!ok) Log("save profile %d of %s failed: %s", key.profile, key.user.c_str(), db_.GetLastErrorString().c_str());
   return ok;
 }
@@ -81,6 +101,8 @@ void ProfileSession::ResetAll() {
   mouse_.ResetToDefaults();
   if (options_.buttonPage) buttons_.ResetToDefaults();
   lights_.ResetToDefaults();
+  for (SlotModel* model : slotModels_)
+    if (model) model->ResetToDefaults();
 }
 
 device::WriteSequence ProfileSession::SlotWrite(int slot) const {
@@ -142,6 +164,10 @@ bool ProfileSession::ApplyStatusReport(const device::StatusReport& report) {
   session_.SetFirmwareVersion(report.FirmwareText());
   mouse_.ApplyDeviceStatus(report);
   lights_.ApplyDeviceStatus(report);
+  const settings::MouseSettings& settings = mouse_.Settings();
+  const settings::DpiLevel& active = settings.levels[static_cast<size_t>(settings.activeLevel)];
+  for (SlotModel* model : slotModels_)
+    if (model) model->ApplyStatusReport(report, active.enabled ? active.value : 0);
   bool saved = SaveAll();
   if (options_.buttonPage) {
     ButtonCommands buttons;

@@ -5,6 +5,7 @@
 //
 // Owned by one thread (the window thread). Writes go to a SequenceWriter: the window's writer
 // thread, or a direct writer where waiting is fine; results come back on the owning thread.
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "base/session.h"
 #include "base/thread_owner.h"
 #include "device/write_sequence.h"
+#include "profile/slot_model.h"
 #include "settings/button_model.h"
 #include "settings/lighting_model.h"
 #include "settings/mouse_settings_model.h"
@@ -52,6 +54,10 @@ class ProfileSession {
   settings::LightingModel& Lighting() { return lights_; }
   bool HasButtonPage() const { return options_.buttonPage; }
   bool HasPage(int slot) const { return slot >= 0 && slot < options_.pageSlots && slot < kSlotCount; }
+  // Puts a model of the user's own (not of a profile) into a page slot, where every walk takes it
+  // along; nullptr takes it out. The model outlives the session or is taken out first.
+  void SetSlotModel(int slot, SlotModel* model);
+  SlotModel* SlotModelAt(int slot) const;
 
   // 1..5 once a user is loaded.
   int ActiveProfile() const { return activeProfile_; }
@@ -118,6 +124,7 @@ class ProfileSession {
   settings::LightingModel lights_;
   int activeProfile_ = 1;
   std::shared_ptr<SentButtons> sentButtons_ = std::make_shared<SentButtons>();
+  std::array<SlotModel*, kSlotCount> slotModels_{};
   ThreadOwner owner_;
 };
 

@@ -29,6 +29,8 @@
 #include "gui/buttons/cdlg_button.h"
 #include "gui/cloud/cdlg_logined.h"
 #include "gui/cloud/cdlg_unlogin.h"
+#include "gui/honor/cdlg_achi.h"
+#include "gui/honor/cdlg_achi2.h"
 #include "gui/kit/skin_button.h"
 #include "gui/macro/cdlg_marco_manager.h"
 #include "macro/macro_sets.h"
@@ -95,13 +97,16 @@ std::array<CDlgMain::PageFactory, CDlgMain::kSlotCount> CDlgMain::DefaultPages()
     kz::profile::ProfileSession& session = services.Profiles();
     return new CDlgLight(session.Lighting(), [&session] { return session.Key(); }, parent);
   };
-  pages[3] = PlainPage;
+  pages[3] = [](QWidget* parent, kz::app::Services& services) {
+    kz::Session& session = services.session;
+    return new CDlgAchi2(services.db, [&session] { return session.UserName(); }, services.clock.now, parent);
+  };
   pages[4] = [](QWidget* parent, kz::app::Services& services) {
     CDlgSupport::Options options;
     options.services = &services;
     return new CDlgSupport(std::move(options), parent);
   };
-  pages[5] = PlainPage;
+  pages[5] = [](QWidget* parent, kz::app::Services& services) { return new CDlgAchi(services.Counters(), parent); };
   return pages;
 }
 
@@ -137,6 +142,10 @@ CDlgMain::CDlgMain(Options options, QWidget* parent)
   });
   firstPageTimer_->start(500);
 
+  countersTimer_ = new QTimer(this);
+  connect(countersTimer_, &QTimer::timeout, this, &CDlgMain::CountersTimerTick);
+  countersTimer_->start(kCountersTimerMs);
+
   CreateTray(options.useTray);
   sync_->Start();
 }
@@ -161,6 +170,10 @@ void CDlgMain::CreatePages(const Options& options) {
     kit::CDlgBase* page = make(this, services_);
     if (auto* buttons = qobject_cast<CDlgButton*>(page))
       connect(buttons, &CDlgButton::openMacroManager, this, &CDlgMain::OpenMacroManager);
+    if (auto* honors = qobject_cast<CDlgAchi2*>(page))
+      connect(honors, &CDlgAchi2::showStatisticsPage, this, [this] { SwapPages(kHonorSlot, kStatisticsSlot); });
+    if (auto* statistics = qobject_cast<CDlgAchi*>(page))
+      connect(statistics, &CDlgAchi::showHonorPage, this, [this] { SwapPages(kStatisticsSlot, kHonorSlot); });
     page->setObjectName(QString("page%1").arg(slot));
     page->hide();
     page->setGeometry(kPageArea);
@@ -330,6 +343,17 @@ void CDlgMain::RefreshPages() {
     if (page) page->Refresh();
 }
 
+void CDlgMain::SwapPages(int hide, int show) {
+  if (kit::CDlgBase* page = Page(hide)) page->hide();
+  if (kit::CDlgBase* page = Page(show)) page->show();
+}
+
+void CDlgMain::CountersTimerTick() {
+  if (kz::profile::SlotModel* counters = session_.SlotModelAt(kStatisticsSlot); counters && counters->Changed())
+    session_.Save({kStatisticsSlot});  // a failure is logged; the next tick tries again
+  if (kit::CDlgBase* page = Page(kStatisticsSlot)) page->Refresh();
+}
+
 void CDlgMain::OpenMacroManager(long long setId) {
   kz::macro::MacroSets sets(services_.db, services_.session.UserName());
   CDlgMarcoManager manager(sets, services_.db, services_.clock.steady, setId, this);
@@ -390,7 +414,11 @@ void CDlgMain::Restore() {
   showNormal();
   raise();
   activateWindow();
-  if (kit::CDlgBase* page = Page(currentPage_)) page->show();
+  kit::CDlgBase* page = Page(currentPage_);
+  // The statistics page stands in for the honor page's tab while it is shown.
+  if (currentPage_ == kHonorSlot && Page(kStatisticsSlot) && !Page(kStatisticsSlot)->isHidden())
+    page = Page(kStatisticsSlot);
+  if (page) page->show();
   ShowPanel();
 }
 

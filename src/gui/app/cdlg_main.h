@@ -59,6 +59,10 @@ class CDlgMain : public kit::CDlgBase {
   static constexpr int kTrayOpen = 32772;
   static constexpr int kTrayExit = 57665;
   static constexpr int kDeviceTimerMs = 1000;
+  // Timer 3: the statistics page's counters are stored (when they changed) and shown.
+  static constexpr int kCountersTimerMs = 2000;
+  static constexpr int kHonorSlot = 3;
+  static constexpr int kStatisticsSlot = 5;
 
   // Makes a page for a slot over the services' models; an empty function leaves the slot empty.
   using PageFactory = std::function<kit::CDlgBase*(QWidget* parent, kz::app::Services& services)>;
@@ -121,6 +125,9 @@ class CDlgMain : public kit::CDlgBase {
   // upload request.
   void HandleStatusReport(const kz::device::StatusReport& report);
   bool ReaderRunning() const;
+  // A tick of timer 3: stores the usage counters when they changed since they were last stored
+  // (an idle mouse costs no write), then shows them.
+  void CountersTimerTick();
   bool DeviceTimerActive() const;
   kz::profile::ProfileSession& Session() { return session_; }
 
@@ -154,6 +161,8 @@ class CDlgMain : public kit::CDlgBase {
   void Shutdown();
   void RequestUpload();
   void RefreshPages();
+  // The achievement pages' own buttons hide one of them and show the other.
+  void SwapPages(int hide, int show);
   // The macro manager on this set (0: none), modal; the pages show the macros' names afterwards.
   void OpenMacroManager(long long setId);
   void TellSaveFailed();
@@ -173,6 +182,7 @@ class CDlgMain : public kit::CDlgBase {
 
   QTimer* deviceTimer_ = nullptr;
   QTimer* firstPageTimer_ = nullptr;
+  QTimer* countersTimer_ = nullptr;
   bool firstDeviceTick_ = true;
   std::unique_ptr<kz::device::DeviceReader> reader_;
   std::unique_ptr<kz::device::ArrivalMonitor> arrivals_;
