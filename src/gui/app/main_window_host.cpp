@@ -1,6 +1,7 @@
 #include "gui/app/main_window_host.h"
 
 #include "gui/app/language.h"
+#include "honor/honor.h"
 
 #include "app/services.h"
 #include "gui/app/cdlg_main.h"
@@ -13,6 +14,10 @@ std::unique_ptr<QWidget> CreateMainWindow(kz::app::Services& services) {
   CDlgMain::Options options;
   options.services = &services;
   options.pages = CDlgMain::DefaultPages();
+  // After a sign-in the user's honors are checked at once, as the honor page's timer would.
+  options.honorCheck = [&services] {
+    kz::honor::CheckAll(services.db, services.session.UserName(), services.clock.now());
+  };
   auto window = std::make_unique<CDlgMain>(std::move(options));
   // Started hidden: minimised now, gone to the tray at the first device-timer tick.
   if (commandLine.find("/hide") != std::string::npos)
