@@ -68,6 +68,10 @@ int Fail(const Invocation& call, int code, const std::string& text);
 // A text the tool shares with the window, in the user's language (KZMOUSE_LANG=en or the
 // window's remembered choice gives English); Fail shows its text through it.
 std::string Say(const std::string& text);
+// Shows `prompt` on standard error and reads one line from the terminal with echo off; the
+// terminal's settings come back on every way out, a signal included. False at end of input or
+// when standard input is no terminal.
+bool ReadSecretLine(const char* prompt, std::string& line);
 // The description of the calling thread's last HID failure.
 std::string LastHidErrorText();
 

@@ -75,34 +75,13 @@ void ForgetSession(const app::Services& services) { std::remove(SessionPath(serv
 
 // ---- the password ----
 
-struct termios savedTerminal;
-volatile std::sig_atomic_t echoOff = 0;
-
-void RestoreEchoAndDie(int signal) {
-  if (echoOff) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
 bool ReadPassword(const std::string& user, std::string& password) {
   if (!::isatty(STDIN_FILENO)) {
     if (!std::getline(std::cin, password)) return false;
     if (!password.empty() && password.back() == '\r') password.pop_back();
     return true;
   }
-  std::cerr << "password for " << ShowableText(user) << ": " << std::flush;
-  if (::tcgetattr(STDIN_FILENO, &savedTerminal) != 0) return false;
-  struct termios quiet = savedTerminal;
-  quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  quiet.c_lflag |= ECHONL;
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP}) std::signal(s, RestoreEchoAndDie);
-  echoOff = 1;
-  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-  const bool got = static_cast<bool>(std::getline(std::cin, password));
-  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
-  echoOff = 0;
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP}) std::signal(s, SIG_DFL);
-  return got;
+  return ReadSecretLine(("password for " + ShowableText(user) + ": ").c_str(), password);
 }
 
 // ---- login, logout ----
